@@ -1,0 +1,46 @@
+# The two set-up commands:
+#   make        build the plug-in (release), package it into dist/, run the demo
+#   make test   build everything (debug) and run the whole test suite
+PRESET ?= release
+TEST_PRESET ?= debug
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build package demo test asan bench docs format format-check clean
+
+all: package demo
+
+deps:
+	@bash scripts/deps
+
+build: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) -j$(JOBS)
+
+package: build
+	@bash scripts/package build/$(PRESET)
+
+demo: build
+	build/$(PRESET)/examples/torvxml-demo build/$(PRESET)/plugin/TorvXml.so examples/catalog.xml
+
+test: deps
+	cmake --preset $(TEST_PRESET) >/dev/null
+	cmake --build --preset $(TEST_PRESET) -j$(JOBS)
+	ctest --preset $(TEST_PRESET) -j$(JOBS)
+
+asan:
+	$(MAKE) test TEST_PRESET=asan
+
+bench: build
+	build/$(PRESET)/bench/torvxml-bench build/$(PRESET)/plugin/TorvXml.so
+
+docs: build
+	build/$(PRESET)/tools/torvxml-inspect --markdown build/$(PRESET)/plugin/TorvXml.so > docs/api.md
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build dist

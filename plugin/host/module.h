@@ -1,0 +1,5 @@
+#pragma once
+
+#include "hostabi.h"
+
+extern REALmoduleDefinition TorvaneXmlModule;

@@ -1,0 +1,94 @@
+// Helpers for the static registration tables every class unit ends with.
+#pragma once
+
+#include <cstddef>
+
+#include "hostcalls.h"
+
+// Every implementing function enters the tables as the host's generic REALproc.
+#define HOST_FN(f) reinterpret_cast<REALproc>(f)
+
+// Flag words used by this plug-in's tables.
+enum : uint32_t {
+    kFlagsMember = REALconsoleSafe,                     // 0x04
+    kFlagsPublic = REALconsoleSafe | REALScopePublic,   // 0x24
+    kFlagsHidden = REALconsoleSafe | REALScopePrivate,  // 0x84
+};
+
+template <class T, size_t N>
+constexpr size_t CountOf(T (&)[N]) {
+    return N;
+}
+
+inline REALproperty Property(const char* name, const char* type, REALproc getter,
+                             REALproc setter = nullptr, int32_t param = 0) {
+    REALproperty p{};
+    p.group = "";
+    p.name = name;
+    p.type = type;
+    p.flags = kFlagsMember;
+    p.getter = getter;
+    p.setter = setter;
+    p.param = param;
+    return p;
+}
+
+inline REALmethodDefinition Method(REALproc function, const char* declaration,
+                                   uint32_t flags = kFlagsMember) {
+    REALmethodDefinition m{};
+    m.function = function;
+    m.declaration = declaration;
+    m.mFlags = flags;
+    return m;
+}
+
+struct ClassSpec {
+    const char* name;
+    const char* superName;
+    size_t dataSize;
+    REALproc destructor;
+    REALproperty* properties;
+    size_t propertyCount;
+    REALmethodDefinition* methods;
+    size_t methodCount;
+    const char* interfaces;
+    REALmethodDefinition* sharedMethods;
+    size_t sharedMethodCount;
+};
+
+// A class definition record: version 13, console-safe, the rest zero. The
+// host writes the data offset into forSystemUse when the class registers.
+inline REALclassDefinition ClassRecord(const ClassSpec& spec) {
+    REALclassDefinition d{};
+    d.version = kCurrentREALControlVersion;
+    d.name = spec.name;
+    d.superName = spec.superName;
+    d.dataSize = spec.dataSize;
+    d.destructor = spec.destructor;
+    d.properties = spec.properties;
+    d.propertyCount = spec.propertyCount;
+    d.methods = spec.methods;
+    d.methodCount = spec.methodCount;
+    d.interfaces = spec.interfaces;
+    d.mFlags = REALconsoleSafe;
+    d.sharedMethods = spec.sharedMethods;
+    d.sharedMethodCount = spec.sharedMethodCount;
+    return d;
+}
+
+// The class definition records, one per host class, defined in each class's unit.
+extern REALclassDefinition DocumentClass;
+extern REALclassDefinition NodeClass;
+extern REALclassDefinition AttributeClass;
+extern REALclassDefinition NodeIteratorClass;
+extern REALclassDefinition NamedNodeIteratorClass;
+extern REALclassDefinition XPathNodeIteratorClass;
+extern REALclassDefinition AttributeIteratorClass;
+extern REALclassDefinition XPathNodeClass;
+extern REALclassDefinition XPathNodeSetClass;
+extern REALclassDefinition TextClass;
+extern REALclassDefinition XPathQueryClass;
+extern REALclassDefinition XPathVariableSetClass;
+extern REALclassDefinition XmlExceptionClass;
+extern REALclassDefinition XPathExceptionClass;
+extern REALclassDefinition XmlParserExceptionClass;

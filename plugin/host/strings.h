@@ -1,0 +1,78 @@
+// Strings across the host boundary: always UTF-8, in both directions.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+
+#include "hostcalls.h"
+
+// The UTF-8 bytes of a host String argument, released when this goes out of
+// scope. A nil String reads as the empty text; ok() is false only when the
+// host cannot supply the bytes.
+class Utf8Arg {
+public:
+    explicit Utf8Arg(REALstring str) : ok_(REALGetStringData(str, kREALTextEncodingUTF8, &data_)) {}
+    ~Utf8Arg() {
+        if (ok_) REALDisposeStringData(&data_);
+    }
+    Utf8Arg(const Utf8Arg&) = delete;
+    Utf8Arg& operator=(const Utf8Arg&) = delete;
+
+    bool ok() const { return ok_; }
+    // Zero-terminated (the host terminates the bytes it hands out).
+    const char* c_str() const { return data_.data ? static_cast<const char*>(data_.data) : ""; }
+    size_t size() const { return data_.data ? data_.length : 0; }
+
+private:
+    REALstringData data_{};
+    bool ok_;
+};
+
+// A new host String holding `length` bytes of UTF-8; the caller owns it. The
+// host takes a 32-bit length, so longer text cannot cross and yields nil.
+REALstring BuildString(const char* bytes, size_t length);
+
+// A new host String from zero-terminated text (nil pointer: the empty String).
+inline REALstring BuildString(const char* text) {
+    return BuildString(text ? text : "", text ? std::strlen(text) : 0);
+}
+
+// A host String reference released when this goes out of scope.
+class StringRef {
+public:
+    StringRef() = default;
+    explicit StringRef(REALstring str) : str_(str) {}
+    ~StringRef() {
+        if (str_) REALUnlockString(str_);
+    }
+    StringRef(const StringRef&) = delete;
+    StringRef& operator=(const StringRef&) = delete;
+    REALstring* out() { return &str_; }
+    REALstring get() const { return str_; }
+
+private:
+    REALstring str_ = nullptr;
+};
+
+// A host object reference released when this goes out of scope.
+class ObjectRef {
+public:
+    ObjectRef() = default;
+    explicit ObjectRef(REALobject obj) : obj_(obj) {}
+    ~ObjectRef() {
+        if (obj_) REALUnlockObject(obj_);
+    }
+    ObjectRef(const ObjectRef&) = delete;
+    ObjectRef& operator=(const ObjectRef&) = delete;
+    REALobject* out() { return &obj_; }
+    REALobject get() const { return obj_; }
+    // Hands the reference to the caller (a member's result).
+    REALobject release() {
+        REALobject obj = obj_;
+        obj_ = nullptr;
+        return obj;
+    }
+
+private:
+    REALobject obj_ = nullptr;
+};
