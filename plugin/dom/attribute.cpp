@@ -1,4 +1,9 @@
 // Class Attribute: one attribute of an element or declaration node.
+#include <cstring>
+
+#include "datetime/date_text.h"
+#include "datetime/iso8601.h"
+#include "dom/precision.h"
 #include "dom/records.h"
 #include "host/exceptions.h"
 #include "host/registration.h"
@@ -19,6 +24,58 @@ REALobject CreateAttribute(REALobject owner, pugi::xml_attribute* handle) {
 
 namespace {
 
+REALobject OwnerOfAttribute(REALobject self) {
+    return ClassData<AttributeData>(self, AttributeClass)->owner;
+}
+
+RBBoolean GetEmpty(REALobject self, RBInteger) {
+    return AttributeOf(self).empty();
+}
+
+REALstring GetValue(REALobject self, RBInteger) {
+    return Shielded(REALstring(nullptr), [&] { return BuildString(AttributeOf(self).value()); });
+}
+
+RBBoolean BooleanValue(REALobject self, RBInteger) {
+    return AttributeOf(self).as_bool(false);
+}
+int32_t Int32Value(REALobject self, RBInteger) {
+    return AttributeOf(self).as_int(0);
+}
+uint32_t UInt32Value(REALobject self, RBInteger) {
+    return AttributeOf(self).as_uint(0);
+}
+int64_t Int64Value(REALobject self, RBInteger) {
+    return AttributeOf(self).as_llong(0);
+}
+uint64_t UInt64Value(REALobject self, RBInteger) {
+    return AttributeOf(self).as_ullong(0);
+}
+float SingleValue(REALobject self, RBInteger) {
+    return AttributeOf(self).as_float(0);
+}
+double DoubleValue(REALobject self, RBInteger) {
+    return AttributeOf(self).as_double(0);
+}
+
+REALstring GetName(REALobject self, RBInteger) {
+    return Shielded(REALstring(nullptr), [&] { return BuildString(AttributeOf(self).name()); });
+}
+
+void SetName(REALobject self, RBInteger, REALstring value) {
+    Shielded([&] {
+        Utf8Arg name(value);
+        if (name.ok()) AttributeOf(self).set_name(name.c_str(), name.size());
+    });
+}
+
+REALobject DateTimeValue(REALobject self, RBInteger) {
+    return Shielded(REALobject(nullptr), [&] {
+        const char* text = AttributeOf(self).as_string("");
+        return ParseDateTimeFromISO8601(text, std::strlen(text));
+    });
+}
+
 void Constructor(REALobject) {}
 
 void Destructor(REALobject self) {
@@ -29,12 +86,105 @@ void Destructor(REALobject self) {
     data->owner = nullptr;
 }
 
+REALobject NextAttribute(REALobject self) {
+    return Shielded(REALobject(nullptr), [&] {
+        return CreateAttribute(OwnerOfAttribute(self), AttributeOf(self).next_attribute());
+    });
+}
+
+REALobject PreviousAttribute(REALobject self) {
+    return Shielded(REALobject(nullptr), [&] {
+        return CreateAttribute(OwnerOfAttribute(self), AttributeOf(self).previous_attribute());
+    });
+}
+
+void SetDoubleValuePrec(REALobject self, double value, RBInteger precision) {
+    AttributeOf(self).set_value(value, ClampPrecision(precision));
+}
+
+void SetSingleValuePrec(REALobject self, float value, RBInteger precision) {
+    AttributeOf(self).set_value(value, ClampPrecision(precision));
+}
+
+void SetValue(REALobject self, REALstring value) {
+    Shielded([&] {
+        Utf8Arg text(value);
+        if (text.ok()) AttributeOf(self).set_value(text.c_str(), text.size());
+    });
+}
+
+void SetBooleanValue(REALobject self, RBBoolean value) {
+    AttributeOf(self).set_value(value != 0);
+}
+void SetInt32Value(REALobject self, int32_t value) {
+    AttributeOf(self).set_value(int(value));
+}
+void SetUInt32Value(REALobject self, uint32_t value) {
+    AttributeOf(self).set_value(static_cast<unsigned int>(value));
+}
+void SetInt64Value(REALobject self, int64_t value) {
+    AttributeOf(self).set_value(static_cast<long long>(value));
+}
+void SetUInt64Value(REALobject self, uint64_t value) {
+    AttributeOf(self).set_value(static_cast<unsigned long long>(value));
+}
+void SetSingleValue(REALobject self, float value) {
+    AttributeOf(self).set_value(value);
+}
+void SetDoubleValue(REALobject self, double value) {
+    AttributeOf(self).set_value(value);
+}
+
+// Identity of the underlying attribute records; nil is never equal.
+RBInteger Compare(REALobject self, REALobject rhs) {
+    if (!rhs) return 1;
+    const pugi::xml_attribute left = AttributeOf(self);
+    const pugi::xml_attribute right = AttributeOf(rhs);
+    if (left == right) return 0;
+    return left > right ? 1 : -1;
+}
+
+void SetDateValue(REALobject self, REALobject value) {
+    char buffer[kDateTextCapacity];
+    const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), false);
+    AttributeOf(self).set_value(buffer, length);
+}
+
+REALproperty Properties[] = {
+    Property("Empty", "Boolean", HOST_FN(GetEmpty)),
+    Property("AsString", "String", HOST_FN(GetValue)),
+    Property("AsBoolean", "Boolean", HOST_FN(BooleanValue)),
+    Property("AsInt32", "Int32", HOST_FN(Int32Value)),
+    Property("AsUInt32", "UInt32", HOST_FN(UInt32Value)),
+    Property("AsInt64", "Int64", HOST_FN(Int64Value)),
+    Property("AsUInt64", "UInt64", HOST_FN(UInt64Value)),
+    Property("AsSingle", "Single", HOST_FN(SingleValue)),
+    Property("AsDouble", "Double", HOST_FN(DoubleValue)),
+    Property("Name", "String", HOST_FN(GetName), HOST_FN(SetName)),
+    // Date members last: a 2019.1 host registers the tables without them.
+    Property("AsDateTime", "DateTime", HOST_FN(DateTimeValue)),
+};
+
 REALmethodDefinition Methods[] = {
     Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
+    Method(HOST_FN(NextAttribute), "NextAttribute() as TorvaneXml.Attribute"),
+    Method(HOST_FN(PreviousAttribute), "PreviousAttribute() as TorvaneXml.Attribute"),
+    Method(HOST_FN(SetDoubleValuePrec), "Set(value as Double, precision as Integer)"),
+    Method(HOST_FN(SetSingleValuePrec), "Set(value as Single, precision as Integer)"),
+    Method(HOST_FN(SetValue), "Set(value as String)"),
+    Method(HOST_FN(SetBooleanValue), "Set(value as Boolean)"),
+    Method(HOST_FN(SetInt32Value), "Set(value as Int32)"),
+    Method(HOST_FN(SetUInt32Value), "Set(value as UInt32)"),
+    Method(HOST_FN(SetInt64Value), "Set(value as Int64)"),
+    Method(HOST_FN(SetUInt64Value), "Set(value as UInt64)"),
+    Method(HOST_FN(SetSingleValue), "Set(value as Single)"),
+    Method(HOST_FN(SetDoubleValue), "Set(value as Double)"),
+    Method(HOST_FN(Compare), "Operator_Compare(rhs As TorvaneXml.Attribute) As Integer"),
+    Method(HOST_FN(SetDateValue), "Set(value as DateTime)"),
 };
 
 }  // namespace
 
 REALclassDefinition AttributeClass =
-    ClassRecord({"Attribute", nullptr, sizeof(AttributeData), HOST_FN(Destructor), nullptr, 0,
-                 Methods, CountOf(Methods), nullptr, nullptr, 0});
+    ClassRecord({"Attribute", nullptr, sizeof(AttributeData), HOST_FN(Destructor), Properties,
+                 CountOf(Properties), Methods, CountOf(Methods), nullptr, nullptr, 0});

@@ -89,7 +89,7 @@ private:
     Kind kind_ = Kind::Nil;
     Host* host_ = nullptr;
     union {
-        int64_t i_;
+        int64_t i_ = 0;
         uint64_t u_;
         double d_;
         float f_;
@@ -126,11 +126,21 @@ struct RegisteredProperty {
     uint32_t flags = 0;
     bool standardGetter = false, hasGetter = false, hasSetter = false;
     int32_t param = 0;
+    bool standardSetter = false;
 };
 struct RegisteredMethod {
     std::string declaration;
     uint32_t flags = 0;
     std::vector<std::pair<std::string, std::string>> attributes;  // name, value
+};
+struct RegisteredEnum {
+    std::string name, type;
+    uint32_t flags = 0;
+    std::vector<std::string> entries;
+};
+struct RegisteredConstant {
+    std::string declaration;
+    uint32_t flags = 0;
 };
 struct RegisteredClass {
     std::string name;       // qualified for module classes ("TorvaneXml.Node")
@@ -143,15 +153,10 @@ struct RegisteredClass {
     std::vector<RegisteredProperty> properties;
     std::vector<RegisteredMethod> methods, sharedMethods;
     const REALclassDefinition* definition = nullptr;
-};
-struct RegisteredEnum {
-    std::string name, type;
-    uint32_t flags = 0;
-    std::vector<std::string> entries;
-};
-struct RegisteredConstant {
-    std::string declaration;
-    uint32_t flags = 0;
+    std::vector<RegisteredProperty> sharedProperties;
+    std::vector<RegisteredConstant> constants;
+    std::vector<RegisteredEnum> enums;
+    std::vector<std::pair<std::string, std::string>> attributes;  // name, value
 };
 struct RegisteredModule {
     std::string name;
@@ -159,6 +164,8 @@ struct RegisteredModule {
     std::vector<RegisteredConstant> constants;
     std::vector<RegisteredEnum> enums;
     std::vector<std::string> classes;  // qualified names, in registration order
+    std::vector<RegisteredProperty> properties;
+    std::vector<std::pair<std::string, std::string>> attributes;  // name, value
 };
 struct Registry {
     std::vector<RegisteredModule> modules;
@@ -238,13 +245,18 @@ public:
 
     // Leak accounting of everything alive now.
     LeakReport leaks() const;
+    // Hands over the violations recorded so far and forgets them, for tests
+    // that provoke a fault on purpose and check that it was reported.
+    std::vector<std::string> takeViolations();
 
     // Low level, for tests of the emulator and the host binding.
     REALResolverProc resolver() const;
     static Host* current();
 
-private:
+    // The emulator's internal state; opaque outside emulator/src.
     struct Impl;
+
+private:
     Impl* impl_;
     friend class Value;
 };

@@ -1,0 +1,210 @@
+// Parsing, serialising and walking a generated document of about 12 MB, each
+// twice: through the plug-in as host code calls it (emulated host), and with
+// pugixml directly. Pairs share a name after the prefix (Plugin_/Pugixml_),
+// so bench/ratios.py can divide one by the other.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <pugixml.hpp>
+#include <string>
+
+#include "bench_host.h"
+
+namespace {
+
+using emu::Value;
+
+constexpr int64_t kFormatDefault = 0x01;
+
+// A catalogue of `items` entries, about 100 bytes each, with attributes,
+// nested elements and text.
+std::string MakeCatalog(size_t items) {
+    std::string xml = "<?xml version=\"1.0\"?>\n<catalog>\n";
+    xml.reserve(items * 112 + 64);
+    char line[160];
+    for (size_t i = 0; i < items; ++i) {
+        std::snprintf(line, sizeof line,
+                      "<item id=\"i%zu\" price=\"%zu.%02zu\"><name>Item %zu</name><tags><tag>t%zu"
+                      "</tag><tag>u</tag></tags></item>\n",
+                      i, i % 1000, i % 100, i, i % 7);
+        xml += line;
+    }
+    xml += "</catalog>\n";
+    return xml;
+}
+
+const std::string& Catalog() {
+    static const std::string xml = MakeCatalog(120000);  // ~12 MB
+    return xml;
+}
+
+// ---- Parse --------------------------------------------------------------
+
+void Plugin_Parse(benchmark::State& state) {
+    emu::Host& host = BenchHost();
+    const Value text = host.str(Catalog());
+    for (auto _ : state) {
+        Value doc = host.callShared("TorvaneXml.Document", "FromString", {text});
+        benchmark::DoNotOptimize(doc.object());
+    }  // each Document is dropped, and its tree freed, inside the loop
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Catalog().size()));
+}
+BENCHMARK(Plugin_Parse)->Unit(benchmark::kMillisecond);
+
+void Pugixml_Parse(benchmark::State& state) {
+    const std::string& text = Catalog();
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        pugi::xml_parse_result result =
+            doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+        benchmark::DoNotOptimize(result.status);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Catalog().size()));
+}
+BENCHMARK(Pugixml_Parse)->Unit(benchmark::kMillisecond);
+
+// ---- Serialise ----------------------------------------------------------
+
+void Plugin_Serialise(benchmark::State& state) {
+    emu::Host& host = BenchHost();
+    Value doc = host.callShared("TorvaneXml.Document", "FromString", {host.str(Catalog())});
+    size_t bytes = 0;
+    for (auto _ : state) {
+        Value text = host.call(doc, "ToString", {Value::Integer(kFormatDefault)});
+        bytes += text.asString().size();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+BENCHMARK(Plugin_Serialise)->Unit(benchmark::kMillisecond);
+
+struct StringWriter : pugi::xml_writer {
+    std::string result;
+    void write(const void* data, size_t size) override {
+        result.append(static_cast<const char*>(data), size);
+    }
+};
+
+void Pugixml_Serialise(benchmark::State& state) {
+    pugi::xml_document doc;
+    doc.load_buffer(Catalog().data(), Catalog().size(), pugi::parse_default, pugi::encoding_utf8);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        StringWriter writer;
+        doc.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
+        bytes += writer.result.size();
+        benchmark::DoNotOptimize(writer.result.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+BENCHMARK(Pugixml_Serialise)->Unit(benchmark::kMillisecond);
+
+// ---- Walk ---------------------------------------------------------------
+//
+// Depth-first over every node with FirstChild / NextSibling / Parent, as host
+// code without iterators would do it. One step is one navigation call (and,
+// on the plug-in side, the Empty read that tests its result).
+
+void SetStepCounters(benchmark::State& state, int64_t steps) {
+    state.counters["steps"] = static_cast<double>(steps);
+    state.counters["per_step"] =
+        benchmark::Counter(static_cast<double>(steps) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void Plugin_Walk(benchmark::State& state) {
+    emu::Host& host = BenchHost();
+    Value doc = host.callShared("TorvaneXml.Document", "FromString", {host.str(Catalog())});
+    const Value top = host.call(doc, "DocumentElement");
+    int64_t steps = 0;
+    for (auto _ : state) {
+        steps = 0;
+        Value node = top;
+        for (;;) {
+            Value next = host.call(node, "FirstChild");
+            ++steps;
+            if (!host.get(next, "Empty").asBool()) {
+                node = std::move(next);
+                continue;
+            }
+            // No child: climb until a sibling exists or the walk is back at the top.
+            for (;;) {
+                if (host.compare(node, top) == 0) break;
+                next = host.call(node, "NextSibling");
+                ++steps;
+                if (!host.get(next, "Empty").asBool()) break;
+                node = host.call(node, "Parent");
+                ++steps;
+            }
+            if (host.compare(node, top) == 0) break;
+            node = std::move(next);
+        }
+    }
+    SetStepCounters(state, steps);
+}
+BENCHMARK(Plugin_Walk)->Unit(benchmark::kMillisecond);
+
+void Pugixml_Walk(benchmark::State& state) {
+    pugi::xml_document doc;
+    doc.load_buffer(Catalog().data(), Catalog().size(), pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xml_node top = doc.document_element();
+    int64_t steps = 0;
+    for (auto _ : state) {
+        steps = 0;
+        pugi::xml_node node = top;
+        for (;;) {
+            pugi::xml_node next = node.first_child();
+            ++steps;
+            if (next) {
+                node = next;
+                continue;
+            }
+            for (;;) {
+                if (node == top) break;
+                next = node.next_sibling();
+                ++steps;
+                if (next) break;
+                node = node.parent();
+                ++steps;
+            }
+            if (node == top) break;
+            node = next;
+        }
+        benchmark::DoNotOptimize(node);
+    }
+    SetStepCounters(state, steps);
+}
+BENCHMARK(Pugixml_Walk)->Unit(benchmark::kMillisecond);
+
+// ---- Emulated host alone ------------------------------------------------
+//
+// Reading Empty does no allocation and one pointer test in the plug-in, so
+// its cost is the emulated host's dispatch of one member call. Set against
+// the walk's per-step cost it splits that into host and plug-in shares.
+
+void Host_EmptyRead(benchmark::State& state) {
+    emu::Host& host = BenchHost();
+    Value doc = host.callShared("TorvaneXml.Document", "FromString", {host.str("<a/>")});
+    const Value node = host.call(doc, "DocumentElement");
+    for (auto _ : state) benchmark::DoNotOptimize(host.get(node, "Empty").asBool());
+    state.counters["per_call"] =
+        benchmark::Counter(static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(Host_EmptyRead);
+
+// One navigation call alone: a new wrapper object per call, then dropped.
+void Host_FirstChildCall(benchmark::State& state) {
+    emu::Host& host = BenchHost();
+    Value doc = host.callShared("TorvaneXml.Document", "FromString", {host.str("<a><b/></a>")});
+    const Value node = host.call(doc, "DocumentElement");
+    for (auto _ : state) {
+        Value child = host.call(node, "FirstChild");
+        benchmark::DoNotOptimize(child.object());
+    }
+    state.counters["per_call"] =
+        benchmark::Counter(static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(Host_FirstChildCall);
+
+}  // namespace

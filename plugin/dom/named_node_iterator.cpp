@@ -1,0 +1,75 @@
+// Class NamedNodeIterator: the children of a node whose name equals a given
+// text byte for byte, in document order, walked live.
+#include "dom/tree_iterator.h"
+
+namespace {
+
+using Range = NamedIteratorRange;
+
+REALobject WrapNode(REALobject owner, const pugi::xml_named_node_iterator& at) {
+    return CreateNode(owner, *at);
+}
+
+using Walker = TreeIterator<Range, NamedNodeIteratorClass, WrapNode>;
+
+}  // namespace
+
+// The given iterators point at the caller's name bytes, which die when the
+// caller returns, so the range is rebuilt over the block's own copy of the
+// name. The name is the first item's; an empty range needs none, as it
+// never steps (and sees no later additions).
+REALobject CreateNamedNodeIterator(REALobject owner, const pugi::xml_named_node_iterator& begin,
+                                   const pugi::xml_named_node_iterator& end) {
+    std::unique_ptr<Range> range(new Range());
+    if (begin != end) {
+        const pugi::xml_node first = *begin;
+        range->name = first.name();
+        const char* name = range->name.c_str();
+        range->begin = pugi::xml_named_node_iterator(first, name);
+        // end is either the range's natural end (no further sibling under the
+        // parent) or an item of the range.
+        const pugi::xml_named_node_iterator naturalEnd = first.parent().children(name).end();
+        range->end = end == naturalEnd ? naturalEnd : pugi::xml_named_node_iterator(*end, name);
+    }
+    return Walker::Create(owner, std::move(range));
+}
+
+namespace {
+
+RBInteger Count(REALobject self, RBInteger) {
+    return Walker::Count(self);
+}
+RBBoolean Any(REALobject self, RBInteger) {
+    return Walker::Any(self);
+}
+void Constructor(REALobject) {}
+RBBoolean MoveNext(REALobject self) {
+    return Walker::MoveNext(self);
+}
+REALobject Value(REALobject self) {
+    return Walker::Value(self);
+}
+REALobject Iterable(REALobject self) {
+    return Walker::Iterable(self);
+}
+void Destructor(REALobject self) {
+    Walker::Destructor(self);
+}
+
+REALproperty Properties[] = {
+    Property("Count", "Integer", HOST_FN(Count)),
+    Property("Any", "Boolean", HOST_FN(Any)),
+};
+
+REALmethodDefinition Methods[] = {
+    Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
+    Method(HOST_FN(MoveNext), "MoveNext() as Boolean", kFlagsHidden),
+    Method(HOST_FN(Value), "Value() as Variant", kFlagsHidden),
+    Method(HOST_FN(Iterable), "Iterator() as Iterator", kFlagsHidden),
+};
+
+}  // namespace
+
+REALclassDefinition NamedNodeIteratorClass = ClassRecord(
+    {"NamedNodeIterator", nullptr, sizeof(Walker::Data), HOST_FN(Destructor), Properties,
+     CountOf(Properties), Methods, CountOf(Methods), "Iterator,Iterable", nullptr, 0});

@@ -1,0 +1,150 @@
+// Class XPathQuery: an XPath expression compiled once and evaluated against
+// any number of context nodes.
+#include "dom/records.h"
+#include "host/exceptions.h"
+#include "host/registration.h"
+#include "host/strings.h"
+#include "xpath/records.h"
+
+namespace {
+
+const char kUnreadableQuery[] = "Could not parse string";
+const char kNilNode[] = "Parameter node is nil";
+constexpr int64_t kUnreadableQueryCode = -2;
+constexpr int64_t kNilNodeCode = 1;
+
+XPathQueryData* DataOf(REALobject self) {
+    return ClassData<XPathQueryData>(self, XPathQueryClass);
+}
+
+// Compiles `query` against the library set `variables` (null for none).
+// Failures leave the record without a compiled query.
+void Compile(REALobject self, REALstring query, pugi::xpath_variable_set* variables) {
+    Utf8Arg text(query);
+    if (!text.ok()) {
+        ThrowXPathException(kUnreadableQuery, 0, kUnreadableQueryCode);
+        return;
+    }
+    try {
+        DataOf(self)->query = new pugi::xpath_query(text.c_str(), variables);
+    } catch (const pugi::xpath_exception& e) {
+        ThrowLibraryError(e);
+    } catch (const std::bad_alloc& e) {
+        ThrowOutOfMemory(e);
+    }
+}
+
+void Constructor(REALobject self, REALstring query) {
+    Compile(self, query, nullptr);
+}
+
+// The variable set object is locked before compiling and stays locked for
+// the life of the query, also when compiling fails: the compiled form
+// refers to the set's variables. A set that holds no variables yet counts
+// as none.
+void Constructor2(REALobject self, REALstring query, REALobject variables) {
+    if (!variables) {
+        Compile(self, query, nullptr);
+        return;
+    }
+    XPathQueryData* data = DataOf(self);
+    REALLockObject(variables);
+    REALUnlockObject(data->variables);
+    data->variables = variables;
+    Compile(self, query, VariablesOf(variables));
+}
+
+void Destructor(REALobject self) {
+    XPathQueryData* data = DataOf(self);
+    delete data->query;
+    data->query = nullptr;
+    REALUnlockObject(data->variables);
+    data->variables = nullptr;
+}
+
+// The shared steps of the five evaluations. A nil node is refused first; a
+// query that was never compiled (an object made by class name) answers the
+// empty value and raises nothing. Library errors and exhausted memory become
+// XPath exceptions; `evaluate` gets the compiled query, the context and the
+// context's owner.
+template <class R, class Evaluation>
+R Evaluate(REALobject self, REALobject node, R empty, Evaluation&& evaluate) {
+    if (!node) {
+        ThrowXPathException(kNilNode, 0, kNilNodeCode);
+        return empty;
+    }
+    const pugi::xpath_query* query = DataOf(self)->query;
+    if (!query) return empty;
+    try {
+        return evaluate(*query, pugi::xpath_node(NodeOf(node)), OwnerOf(node));
+    } catch (const pugi::xpath_exception& e) {
+        ThrowLibraryError(e);
+    } catch (const std::bad_alloc& e) {
+        ThrowOutOfMemory(e);
+    } catch (const std::exception& e) {
+        ReportEscapedException(&e, false);
+    }
+    return empty;
+}
+
+REALobject EvaluateNodeSet(REALobject self, REALobject node) {
+    return Evaluate<REALobject>(
+        self, node, nullptr,
+        [&](const pugi::xpath_query& query, const pugi::xpath_node& context, REALobject owner) {
+            return WrapNodeSet(owner, query.evaluate_node_set(context),
+                               VariableOwnersOf(DataOf(self)->variables));
+        });
+}
+
+double EvaluateNumber(REALobject self, REALobject node) {
+    return Evaluate<double>(self, node, 0.0,
+                            [](const pugi::xpath_query& query, const pugi::xpath_node& context,
+                               REALobject) { return query.evaluate_number(context); });
+}
+
+RBBoolean EvaluateBoolean(REALobject self, REALobject node) {
+    return Evaluate<RBBoolean>(
+        self, node, false,
+        [](const pugi::xpath_query& query, const pugi::xpath_node& context, REALobject) {
+            return static_cast<RBBoolean>(query.evaluate_boolean(context));
+        });
+}
+
+REALstring EvaluateString(REALobject self, REALobject node) {
+    return Evaluate<REALstring>(
+        self, node, nullptr,
+        [](const pugi::xpath_query& query, const pugi::xpath_node& context, REALobject) {
+            const pugi::string_t text = query.evaluate_string(context);
+            return BuildString(text.data(), text.size());
+        });
+}
+
+REALobject EvaluateNode(REALobject self, REALobject node) {
+    return Evaluate<REALobject>(self, node, nullptr,
+                                [&](const pugi::xpath_query& query, const pugi::xpath_node& context,
+                                    REALobject owner) -> REALobject {
+                                    const pugi::xpath_node entry = query.evaluate_node(context);
+                                    if (!entry) return nullptr;
+                                    REALobject entryOwner = OwnerOfEntry(
+                                        entry, owner, VariableOwnersOf(DataOf(self)->variables));
+                                    return CreateXPathNode(entryOwner, new pugi::xpath_node(entry));
+                                });
+}
+
+REALmethodDefinition Methods[] = {
+    Method(HOST_FN(Constructor), "Constructor(query as String)", kFlagsPublic),
+    Method(HOST_FN(Constructor2),
+           "Constructor(query as String, variables as TorvaneXml.XPathVariableSet)", kFlagsPublic),
+    Method(HOST_FN(EvaluateNodeSet),
+           "EvaluateNodeSet(node as TorvaneXml.Node) as TorvaneXml.XPathNodeSet"),
+    Method(HOST_FN(EvaluateNumber), "EvaluateNumber(node as TorvaneXml.Node) as Double"),
+    Method(HOST_FN(EvaluateBoolean), "EvaluateBoolean(node as TorvaneXml.Node) as Boolean"),
+    Method(HOST_FN(EvaluateString), "EvaluateString(node as TorvaneXml.Node) as String"),
+    Method(HOST_FN(EvaluateNode), "EvaluateNode(node as TorvaneXml.Node) as TorvaneXml.XPathNode"),
+};
+
+}  // namespace
+
+REALclassDefinition XPathQueryClass =
+    ClassRecord({"XPathQuery", nullptr, sizeof(XPathQueryData), HOST_FN(Destructor), nullptr, 0,
+                 Methods, CountOf(Methods), nullptr, nullptr, 0});
