@@ -2,7 +2,12 @@
 #   make        build the plug-in (release), package it into dist/, run the demo
 #   make test   build everything (debug) and run the whole test suite
 PRESET ?= release
+# CI (CI=true) builds the suite with warnings as errors.
+ifeq ($(CI),true)
+TEST_PRESET ?= ci
+else
 TEST_PRESET ?= debug
+endif
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build package demo test asan bench docs format format-check clean

@@ -74,7 +74,9 @@ bool usable(REALobject o, ClassInfo* cls, const char* what) {
     return true;
 }
 
-Host::Impl* H() { return Host::Impl::cur(); }
+Host::Impl* H() {
+    return Host::Impl::cur();
+}
 
 extern "C" {
 
@@ -153,10 +155,10 @@ static void TZ_Constructor(REALobject o, RBInteger seconds) {
 }
 
 // DateTime
-#define DT_FIELD(fn, field)                                                        \
-    static RBInteger fn(REALobject o, RBInteger) {                                 \
-        if (!usable(o, H()->dateTime, "DateTime." #field)) return 0;               \
-        return data<DateTimeData>(o, H()->dateTime)->field;                        \
+#define DT_FIELD(fn, field)                                          \
+    static RBInteger fn(REALobject o, RBInteger) {                   \
+        if (!usable(o, H()->dateTime, "DateTime." #field)) return 0; \
+        return data<DateTimeData>(o, H()->dateTime)->field;          \
     }
 DT_FIELD(DT_Year, year)
 DT_FIELD(DT_Month, month)
@@ -179,8 +181,8 @@ static RBInteger DT_SecondsFromGMT(REALobject o, RBInteger) {
     return z ? data<TimeZoneData>(z, H()->timeZone)->secondsFromGMT : 0;
 }
 static void DT_Constructor(REALobject o, RBInteger year, RBInteger month, RBInteger day,
-                           RBInteger hour, RBInteger minute, RBInteger second,
-                           RBInteger nanosecond, REALobject zone) {
+                           RBInteger hour, RBInteger minute, RBInteger second, RBInteger nanosecond,
+                           REALobject zone) {
     Host::Impl* I = H();
     if (!usable(o, I->dateTime, "DateTime.Constructor")) return;
     if (zone && !usable(zone, I->timeZone, "DateTime.Constructor timeZone")) return;
@@ -254,8 +256,7 @@ void Host::Impl::addBuiltins() {
         m->pkey = paramKey(m->decl);
         c->methods.push_back(std::move(m));
     };
-    auto prop = [&](ClassInfo* c, const char* name, const char* type, REALproc get,
-                    REALproc set) {
+    auto prop = [&](ClassInfo* c, const char* name, const char* type, REALproc get, REALproc set) {
         auto p = std::make_unique<PropInfo>();
         p->name = name;
         p->typeText = type;
@@ -267,8 +268,8 @@ void Host::Impl::addBuiltins() {
         c->props.push_back(std::move(p));
     };
 
-    runtimeException = add("RuntimeException", nullptr, sizeof(RuntimeExceptionData),
-                           P(RT_Destructor));
+    runtimeException =
+        add("RuntimeException", nullptr, sizeof(RuntimeExceptionData), P(RT_Destructor));
     prop(runtimeException, "Message", "String", P(RT_GetMessage), P(RT_SetMessage));
     prop(runtimeException, "ErrorNumber", "Integer", P(RT_GetErrorNumber), P(RT_SetErrorNumber));
     method(runtimeException, "Constructor(message as String, errorCode as Integer)",

@@ -35,7 +35,9 @@ bool isReference(Cat c) {
            c == Cat::Class || c == Cat::Interface;
 }
 
-Cat enumBase(const EnumInfo* en) { return en ? en->base : Cat::Integer; }
+Cat enumBase(const EnumInfo* en) {
+    return en ? en->base : Cat::Integer;
+}
 
 size_t widthOf(Cat c, const EnumInfo* en) {
     switch (c) {
@@ -135,7 +137,9 @@ struct Raw {
     void* p = nullptr;
 };
 
-Cat effective(const TypeRef& t) { return t.cat == Cat::Enum ? enumBase(t.en) : t.cat; }
+Cat effective(const TypeRef& t) {
+    return t.cat == Cat::Enum ? enumBase(t.en) : t.cat;
+}
 
 Raw fromFfi(const TypeRef& t, const RetBuf& rb) {
     Raw r;
@@ -404,9 +408,8 @@ Value defaultValue(Host& host, const TypeRef& t, const std::string& text) {
         case Cat::Text:
             return host.str(unquote(text));
         case Cat::Enum: {
-            std::string name = text.substr(text.rfind('.') == std::string::npos
-                                               ? 0
-                                               : text.rfind('.') + 1);
+            std::string name =
+                text.substr(text.rfind('.') == std::string::npos ? 0 : text.rfind('.') + 1);
             for (auto& [n, v] : t.en->entries)
                 if (iequals(n, name)) return Value::Enum(t.en->name, v);
             return Value();
@@ -566,8 +569,8 @@ MethodInfo* choose(Host::Impl& I, const std::vector<MethodInfo*>& cands,
                                 ": the matching member is private or protected; host code "
                                 "cannot call it." +
                                 list);
-        throw EmulatorError(what + describeArgs(args) + ": no overload accepts these arguments:" +
-                            list);
+        throw EmulatorError(what + describeArgs(args) +
+                            ": no overload accepts these arguments:" + list);
     }
     if (!tied.empty()) {
         std::string list = "\n  " + best->declaration;
@@ -824,7 +827,8 @@ Value Host::New(const std::string& className, std::vector<Value> args) {
             if (m->parsed && iequals(m->decl.name, "Constructor")) ctors.push_back(m.get());
     if (ctors.empty()) {
         if (!args.empty())
-            throw EmulatorError("New " + className + ": the class has no constructor with "
+            throw EmulatorError("New " + className +
+                                ": the class has no constructor with "
                                 "parameters");
         REALobject o = impl_->allocate(cls);
         if (!o) throw EmulatorError("New " + className + ": the class cannot be instantiated");
@@ -858,7 +862,8 @@ Value Host::callShared(const std::string& className, const std::string& method,
     for (ClassInfo* c = cls; c; c = c->super)
         for (auto& m : c->sharedMethods)
             if (m->parsed && iequals(m->decl.name, method)) cands.push_back(m.get());
-    if (cands.empty()) throw EmulatorError("class " + className + " has no shared method " + method);
+    if (cands.empty())
+        throw EmulatorError("class " + className + " has no shared method " + method);
     MethodInfo* m = choose(*impl_, cands, args, className + "." + method, true);
     return impl_->callMethod(*m, nullptr, args);
 }

@@ -40,8 +40,8 @@ bool readProperty(Host::Impl* I, REALobject o, const char* name, const char* wha
     if (!r) return false;
     PropInfo* p = I->findProperty(r->cls, name);
     if (!p) {
-        I->violation(std::string(what) + ": class " + r->cls->name + " has no property '" +
-                     name + "'");
+        I->violation(std::string(what) + ": class " + r->cls->name + " has no property '" + name +
+                     "'");
         return false;
     }
     if (!I->resolveProp(*p, true)) return false;
@@ -190,7 +190,7 @@ static void Entry_RuntimeRaiseException(REALobject e) {
 }
 
 static REALobject Entry_PluginCallFunctionWithExceptionHandler(PluginExceptionCallback fn,
-                                                           void* data) {
+                                                               void* data) {
     Host::Impl* I = enter(E_CallWithHandler);
     if (!I) return nullptr;
     if (!fn) {
@@ -214,8 +214,8 @@ static long Entry_REALGetPropValueString(REALobject o, const char* name, REALstr
     }
     *out = nullptr;
     Value v;
-    if (!readProperty(I, o, name, "REALGetPropValueString",
-                      [](Cat c) { return c == Cat::String; }, v))
+    if (!readProperty(
+            I, o, name, "REALGetPropValueString", [](Cat c) { return c == Cat::String; }, v))
         return 0;
     *out = v.string();
     I->lockString(*out, "REALGetPropValueString");
@@ -231,8 +231,8 @@ static RBBoolean Entry_REALGetPropValueBool(REALobject o, const char* name, RBBo
     }
     *out = 0;
     Value v;
-    if (!readProperty(I, o, name, "REALGetPropValueBool",
-                      [](Cat c) { return c == Cat::Boolean; }, v))
+    if (!readProperty(
+            I, o, name, "REALGetPropValueBool", [](Cat c) { return c == Cat::Boolean; }, v))
         return 0;
     *out = v.asBool() ? 1 : 0;
     return 1;
@@ -247,8 +247,9 @@ static RBBoolean Entry_REALGetPropValueInteger(REALobject o, const char* name, R
     }
     *out = 0;
     Value v;
-    if (!readProperty(I, o, name, "REALGetPropValueInteger",
-                      [](Cat c) { return c == Cat::Integer || c == Cat::Int64; }, v))
+    if (!readProperty(
+            I, o, name, "REALGetPropValueInteger",
+            [](Cat c) { return c == Cat::Integer || c == Cat::Int64; }, v))
         return 0;
     *out = v.asInt();
     return 1;
@@ -263,12 +264,13 @@ static long Entry_REALGetPropValueObject(REALobject o, const char* name, REALobj
     }
     *out = nullptr;
     Value v;
-    if (!readProperty(I, o, name, "REALGetPropValueObject",
-                      [](Cat c) {
-                          return c == Cat::Class || c == Cat::Object || c == Cat::Interface ||
-                                 c == Cat::Variant;
-                      },
-                      v))
+    if (!readProperty(
+            I, o, name, "REALGetPropValueObject",
+            [](Cat c) {
+                return c == Cat::Class || c == Cat::Object || c == Cat::Interface ||
+                       c == Cat::Variant;
+            },
+            v))
         return 0;
     *out = v.object();
     I->lockObject(*out, "REALGetPropValueObject");

@@ -41,9 +41,13 @@ extern "C" void* emuResolve(const char* name) {
 
 }  // namespace
 
-Host::Impl* Host::Impl::cur() { return g_current ? g_current->impl_ : nullptr; }
+Host::Impl* Host::Impl::cur() {
+    return g_current ? g_current->impl_ : nullptr;
+}
 
-bool hostAlive(const Host* h) { return h && liveHosts().count(h) != 0; }
+bool hostAlive(const Host* h) {
+    return h && liveHosts().count(h) != 0;
+}
 
 Host::Host(HostConfig config) {
     if (g_current) throw EmulatorError("another emu::Host is still active");
@@ -111,9 +115,15 @@ void Host::load(const std::string& pluginPath) {
     impl_->finishRegistration();
 }
 
-const HostConfig& Host::config() const { return impl_->config; }
-const Registry& Host::registry() const { return impl_->registry; }
-int Host::announcedVersion() const { return impl_->announced; }
+const HostConfig& Host::config() const {
+    return impl_->config;
+}
+const Registry& Host::registry() const {
+    return impl_->registry;
+}
+int Host::announcedVersion() const {
+    return impl_->announced;
+}
 
 size_t Host::resolverAsks(const std::string& entryName) const {
     auto it = impl_->asks.find(entryName);
@@ -126,8 +136,12 @@ size_t Host::entryCalls(const std::string& entryName) const {
     return 0;
 }
 
-REALResolverProc Host::resolver() const { return &emuResolve; }
-Host* Host::current() { return g_current; }
+REALResolverProc Host::resolver() const {
+    return &emuResolve;
+}
+Host* Host::current() {
+    return g_current;
+}
 
 std::vector<std::string> Host::takeViolations() {
     impl_->finishRegistration();

@@ -81,10 +81,10 @@ struct MethodInfo {
     REALproc fn = nullptr;
     REALproc setter = nullptr;
     uint32_t flags = 0;
-    bool shared = false;           // called without self
-    ClassInfo* owner = nullptr;    // null for module methods
-    std::string scope;             // module whose unqualified names the types may use
-    std::string where;             // for messages: "TorvaneXml.Node method 3"
+    bool shared = false;         // called without self
+    ClassInfo* owner = nullptr;  // null for module methods
+    std::string scope;           // module whose unqualified names the types may use
+    std::string where;           // for messages: "TorvaneXml.Node method 3"
     bool resolved = false, typesOk = false;
     std::vector<TypeRef> params;
     TypeRef ret;
@@ -223,8 +223,8 @@ struct Host::Impl {
     std::vector<std::unique_ptr<detail::ModuleInfo>> modules;
     std::vector<const REALmoduleDefinition*> moduleDefs;
     detail::ClassInfo *runtimeException = nullptr, *invalidArgument = nullptr,
-                      *nilObjectException = nullptr, *folderItem = nullptr,
-                      *dateTime = nullptr, *timeZone = nullptr;
+                      *nilObjectException = nullptr, *folderItem = nullptr, *dateTime = nullptr,
+                      *timeZone = nullptr;
 
     // Objects and strings.
     std::unordered_map<const void*, detail::ObjRec> objects;
@@ -253,7 +253,7 @@ struct Host::Impl {
 
     // --- objects and strings (objects.cpp)
     void violation(std::string text);
-    REALobject allocate(detail::ClassInfo* cls);  // initialisers run, one lock
+    REALobject allocate(detail::ClassInfo* cls);                  // initialisers run, one lock
     detail::ObjRec* liveObject(const void* o, const char* what);  // null + violation if not
     detail::ObjRec* findObject(const void* o);
     void lockObject(REALobject o, const char* what);

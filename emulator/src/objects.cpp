@@ -53,7 +53,9 @@ std::string ptrText(const void* p) {
 
 }  // namespace
 
-void Host::Impl::violation(std::string text) { violations.push_back(std::move(text)); }
+void Host::Impl::violation(std::string text) {
+    violations.push_back(std::move(text));
+}
 
 ObjRec* Host::Impl::findObject(const void* o) {
     auto it = objects.find(o);

@@ -14,8 +14,8 @@ namespace {
 
 constexpr size_t kSaneCount = 100000;
 constexpr uint32_t kKnownFlags = 0x7FF;
-constexpr uint32_t kScopeBits = REALScopeGlobal | REALScopePublic | REALScopeProtected |
-                                REALScopePrivate;
+constexpr uint32_t kScopeBits =
+    REALScopeGlobal | REALScopePublic | REALScopeProtected | REALScopePrivate;
 
 bool isIdentifier(const char* s) {
     if (!s || !*s) return false;
@@ -94,9 +94,8 @@ struct Checker {
         return true;
     }
 
-    std::vector<std::pair<std::string, std::string>> attributes(const REALattribute* a,
-                                                               size_t n,
-                                                               const std::string& where) {
+    std::vector<std::pair<std::string, std::string>> attributes(const REALattribute* a, size_t n,
+                                                                const std::string& where) {
         std::vector<std::pair<std::string, std::string>> out;
         if (!table(a, n, where, "attribute")) return out;
         for (size_t i = 0; i < n; ++i) {
@@ -207,10 +206,10 @@ struct Checker {
         info->typeText = e.type ? e.type : "";
         std::string t = lower(trim(info->typeText));
         static const std::pair<const char*, Cat> kBases[] = {
-            {"", Cat::Integer},         {"integer", Cat::Integer}, {"int8", Cat::Int8},
-            {"int16", Cat::Int16},      {"int32", Cat::Int32},     {"int64", Cat::Int64},
-            {"uint8", Cat::UInt8},      {"byte", Cat::UInt8},      {"uint16", Cat::UInt16},
-            {"uint32", Cat::UInt32},    {"uint64", Cat::UInt64},   {"uinteger", Cat::UInt64}};
+            {"", Cat::Integer},      {"integer", Cat::Integer}, {"int8", Cat::Int8},
+            {"int16", Cat::Int16},   {"int32", Cat::Int32},     {"int64", Cat::Int64},
+            {"uint8", Cat::UInt8},   {"byte", Cat::UInt8},      {"uint16", Cat::UInt16},
+            {"uint32", Cat::UInt32}, {"uint64", Cat::UInt64},   {"uinteger", Cat::UInt64}};
         bool known = false;
         for (auto& [n, c] : kBases) {
             if (t == n) {
@@ -380,23 +379,22 @@ void Host::Impl::registerClass(REALclassDefinition* def, const std::string& modu
             for (auto& other : into) {
                 if (m->parsed && other->parsed && other->key == m->key)
                     violation(m->where + ": the same declaration is registered twice");
-                else if (m->parsed && other->parsed &&
-                         iequals(other->decl.name, m->decl.name) && other->pkey == m->pkey)
+                else if (m->parsed && other->parsed && iequals(other->decl.name, m->decl.name) &&
+                         other->pkey == m->pkey)
                     violation(m->where + ": same parameters as \"" + other->declaration + "\"");
             }
             into.push_back(std::move(m));
         }
     };
     methods(def->methods, def->methodCount, false, cls->methods, rc.methods, "method");
-    methods(def->sharedMethods, def->sharedMethodCount, true, cls->sharedMethods,
-            rc.sharedMethods, "shared method");
+    methods(def->sharedMethods, def->sharedMethodCount, true, cls->sharedMethods, rc.sharedMethods,
+            "shared method");
 
     if (ck.table(def->events, def->eventCount, where, "event")) {
         for (size_t i = 0; i < def->eventCount; ++i) {
             ParsedDecl d;
             std::string err;
-            if (!def->events[i].declaration ||
-                !parseMethodDecl(def->events[i].declaration, d, err))
+            if (!def->events[i].declaration || !parseMethodDecl(def->events[i].declaration, d, err))
                 violation(where + ": event " + std::to_string(i) + " does not parse: " + err);
         }
     }
@@ -578,13 +576,13 @@ bool Host::Impl::resolveType(const std::string& text, bool array, const std::str
     out.array = array;
     if (array) return false;
     static const std::pair<const char*, Cat> kPrim[] = {
-        {"boolean", Cat::Boolean}, {"integer", Cat::Integer},   {"int8", Cat::Int8},
-        {"int16", Cat::Int16},     {"int32", Cat::Int32},       {"int64", Cat::Int64},
-        {"uint8", Cat::UInt8},     {"byte", Cat::UInt8},        {"uint16", Cat::UInt16},
-        {"uint32", Cat::UInt32},   {"uint64", Cat::UInt64},     {"uinteger", Cat::UInt64},
-        {"single", Cat::Single},   {"double", Cat::Double},     {"currency", Cat::Currency},
-        {"color", Cat::Color},     {"ptr", Cat::Ptr},           {"string", Cat::String},
-        {"text", Cat::Text},       {"variant", Cat::Variant},   {"object", Cat::Object},
+        {"boolean", Cat::Boolean},    {"integer", Cat::Integer},   {"int8", Cat::Int8},
+        {"int16", Cat::Int16},        {"int32", Cat::Int32},       {"int64", Cat::Int64},
+        {"uint8", Cat::UInt8},        {"byte", Cat::UInt8},        {"uint16", Cat::UInt16},
+        {"uint32", Cat::UInt32},      {"uint64", Cat::UInt64},     {"uinteger", Cat::UInt64},
+        {"single", Cat::Single},      {"double", Cat::Double},     {"currency", Cat::Currency},
+        {"color", Cat::Color},        {"ptr", Cat::Ptr},           {"string", Cat::String},
+        {"text", Cat::Text},          {"variant", Cat::Variant},   {"object", Cat::Object},
         {"iterator", Cat::Interface}, {"iterable", Cat::Interface}};
     std::string l = lower(text);
     for (auto& [n, c] : kPrim) {

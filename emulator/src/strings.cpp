@@ -14,10 +14,10 @@ constexpr uint32_t kLatin1 = 0x0201;
 constexpr uint32_t kWindows1252 = 0x0500;
 
 // Windows-1252 0x80..0x9F; 0 marks the five unassigned bytes.
-const char32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+const char32_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 bool decodeUtf8(const std::string& in, std::u32string& out) {
     size_t i = 0;
@@ -236,10 +236,12 @@ Value Host::strInEncoding(std::string_view bytes, uint32_t encoding) {
 }
 
 Value Host::strUnconvertible(std::string_view bytes) {
-    return Value::AdoptString(
-        *this, impl_->newString(std::string(bytes), kREALTextEncodingUnknown, true));
+    return Value::AdoptString(*this,
+                              impl_->newString(std::string(bytes), kREALTextEncodingUnknown, true));
 }
 
-Value Host::nilString() { return Value::AdoptString(*this, nullptr); }
+Value Host::nilString() {
+    return Value::AdoptString(*this, nullptr);
+}
 
 }  // namespace emu

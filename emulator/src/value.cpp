@@ -41,7 +41,9 @@ Value& Value::operator=(Value&& o) noexcept {
     return *this;
 }
 
-Value::~Value() { release(); }
+Value::~Value() {
+    release();
+}
 
 void Value::release() noexcept {
     if (host_ && hostAlive(host_)) {
@@ -264,8 +266,7 @@ std::string Value::className() const {
 
 HostException::HostException(Value exception_, Value returned_, std::string className_,
                              std::string message_, int64_t errorNumber_)
-    : std::runtime_error(className_ + ": " + message_ + " (" + std::to_string(errorNumber_) +
-                         ")"),
+    : std::runtime_error(className_ + ": " + message_ + " (" + std::to_string(errorNumber_) + ")"),
       exception(std::move(exception_)),
       returned(std::move(returned_)),
       className(std::move(className_)),

@@ -15,7 +15,7 @@
 constexpr int kMaxPrecision = 120;
 
 inline int ClampPrecision(RBInteger precision) {
-    return static_cast<int>(precision);
+    if (precision > kMaxPrecision) return kMaxPrecision;
     if (precision < INT_MIN) return -1;
     return static_cast<int>(precision);
 }

@@ -9,11 +9,11 @@
 
 namespace {
 
-std::vector<emu::Value> DateArgs(int64_t y, int64_t mo, int64_t d, int64_t h, int64_t mi,
-                                 int64_t s, int64_t ns, emu::Value zone = {}) {
+std::vector<emu::Value> DateArgs(int64_t y, int64_t mo, int64_t d, int64_t h, int64_t mi, int64_t s,
+                                 int64_t ns, emu::Value zone = {}) {
     using emu::Value;
-    return {Value::Integer(y), Value::Integer(mo), Value::Integer(d), Value::Integer(h),
-            Value::Integer(mi), Value::Integer(s), Value::Integer(ns), std::move(zone)};
+    return {Value::Integer(y),  Value::Integer(mo), Value::Integer(d),  Value::Integer(h),
+            Value::Integer(mi), Value::Integer(s),  Value::Integer(ns), std::move(zone)};
 }
 
 }  // namespace
@@ -23,17 +23,26 @@ TEST_F(EmuTest, DateTimeConstructorAcceptsRealCalendarDatesOnly) {
         int64_t y, mo, d, h, mi, s, ns;
         bool valid;
     } cases[] = {
-        {2024, 2, 29, 0, 0, 0, 0, true},   {2000, 2, 29, 0, 0, 0, 0, true},
-        {2023, 2, 29, 0, 0, 0, 0, false},  {1900, 2, 29, 0, 0, 0, 0, false},
+        {2024, 2, 29, 0, 0, 0, 0, true},
+        {2000, 2, 29, 0, 0, 0, 0, true},
+        {2023, 2, 29, 0, 0, 0, 0, false},
+        {1900, 2, 29, 0, 0, 0, 0, false},
         {2023, 4, 30, 23, 59, 59, 999999999, true},
-        {2023, 4, 31, 0, 0, 0, 0, false},  {2023, 12, 31, 0, 0, 0, 0, true},
-        {2023, 13, 1, 0, 0, 0, 0, false},  {2023, 0, 1, 0, 0, 0, 0, false},
-        {2023, 1, 0, 0, 0, 0, 0, false},   {2023, 1, 32, 0, 0, 0, 0, false},
-        {2023, 1, 1, 24, 0, 0, 0, false},  {2023, 1, 1, -1, 0, 0, 0, false},
-        {2023, 1, 1, 0, 60, 0, 0, false},  {2023, 1, 1, 0, 0, 60, 0, false},
+        {2023, 4, 31, 0, 0, 0, 0, false},
+        {2023, 12, 31, 0, 0, 0, 0, true},
+        {2023, 13, 1, 0, 0, 0, 0, false},
+        {2023, 0, 1, 0, 0, 0, 0, false},
+        {2023, 1, 0, 0, 0, 0, 0, false},
+        {2023, 1, 32, 0, 0, 0, 0, false},
+        {2023, 1, 1, 24, 0, 0, 0, false},
+        {2023, 1, 1, -1, 0, 0, 0, false},
+        {2023, 1, 1, 0, 60, 0, 0, false},
+        {2023, 1, 1, 0, 0, 60, 0, false},
         {2023, 1, 1, 0, 0, 0, 1000000000, false},
-        {2023, 1, 1, 0, 0, 0, -1, false},  {1, 1, 1, 0, 0, 0, 0, true},
-        {0, 1, 1, 0, 0, 0, 0, false},      {99999999, 12, 31, 0, 0, 0, 0, true},
+        {2023, 1, 1, 0, 0, 0, -1, false},
+        {1, 1, 1, 0, 0, 0, 0, true},
+        {0, 1, 1, 0, 0, 0, 0, false},
+        {99999999, 12, 31, 0, 0, 0, 0, true},
     };
     for (const Case& c : cases) {
         std::string label = std::to_string(c.y) + "-" + std::to_string(c.mo) + "-" +

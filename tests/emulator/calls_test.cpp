@@ -23,7 +23,7 @@ TEST_F(EmuTest, OverloadsAreChosenByArgumentType) {
         {Color(7), "Color:7"},
         {Value::Bool(true), "Boolean:true"},
         {base, "Base:obj"},
-        {derived, "Base:obj"},  // a subclass passes for its superclass
+        {derived, "Base:obj"},                              // a subclass passes for its superclass
         {Value::AdoptObject(host(), nullptr), "Base:nil"},  // a typed nil object
         {host().nilString(), "String:"},
     };
@@ -40,9 +40,9 @@ TEST_F(EmuTest, AmbiguousOrImpossibleCallsAreErrors) {
     EXPECT_THROW(host().call(over, "Take", {Value()}), emu::EmulatorError);
     // An enumeration of another type, and an Integer for an enumeration.
     EXPECT_THROW(host().call(over, "Take", {Value::Enum("Fake.Other", 1)}), emu::EmulatorError);
-    EXPECT_THROW(host().call(over, "Flags", {Int(1), Value::Bool(true), Value(),
-                                             Value::Double(1), Int(2)}),
-                 emu::EmulatorError);
+    EXPECT_THROW(
+        host().call(over, "Flags", {Int(1), Value::Bool(true), Value(), Value::Double(1), Int(2)}),
+        emu::EmulatorError);
     EXPECT_THROW(host().call(over, "Take", {Int(1), Int(2)}), emu::EmulatorError);
     EXPECT_THROW(host().call(over, "NoSuchMethod"), emu::EmulatorError);
     try {
@@ -106,7 +106,7 @@ TEST_F(EmuTest, PropertiesGoThroughGettersAndSettersWithTheirParameter) {
     EXPECT_EQ(host().get(over, "Weight").asInt(), 3);
     host().set(over, "Weight", Int(8));
     EXPECT_EQ(host().get(over, "weight").asInt(), 8);
-    EXPECT_EQ(host().get(over, "ParamEcho").asInt(), 42);  // the record's param
+    EXPECT_EQ(host().get(over, "ParamEcho").asInt(), 42);                     // the record's param
     EXPECT_THROW(host().set(over, "ParamEcho", Int(1)), emu::EmulatorError);  // read-only
     EXPECT_THROW(host().set(over, "Weight", Str("x")), emu::EmulatorError);
     EXPECT_THROW(host().get(over, "Nope"), emu::EmulatorError);

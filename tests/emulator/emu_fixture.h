@@ -10,7 +10,9 @@
 
 #include "emu/host.h"
 
-inline const char* FakePluginPath() { return FAKE_PLUGIN_PATH; }
+inline const char* FakePluginPath() {
+    return FAKE_PLUGIN_PATH;
+}
 
 class EmuTest : public ::testing::Test {
 protected:

@@ -58,9 +58,8 @@ struct HandlerCase {
 };
 
 void RaiseFromCallback(void* p) {
-    auto raise =
-        reinterpret_cast<RuntimeRaiseExceptionProc>(emu::Host::current()->resolver()(
-            "RuntimeRaiseException"));
+    auto raise = reinterpret_cast<RuntimeRaiseExceptionProc>(
+        emu::Host::current()->resolver()("RuntimeRaiseException"));
     raise(static_cast<HandlerCase*>(p)->toRaise);
 }
 

@@ -136,3 +136,24 @@ TEST(Leaks, ACleanReportDescribesNothing) {
     r.violations.push_back("x");
     EXPECT_FALSE(r.clean());
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+#define EMU_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define EMU_TEST_ASAN 1
+#endif
+#endif
+
+TEST_F(EmuTest, ReleasedMemoryIsPoisonedSoLateReadsShow) {
+    emu::Value obj = host().newInstance("Fake.Base");
+    const volatile unsigned char* raw =
+        reinterpret_cast<const unsigned char*>(obj.object()) + Offset(host(), "Fake.Base");
+    obj = {};
+    TakeLog();
+#ifdef EMU_TEST_ASAN
+    EXPECT_DEATH((void)raw[0], "use-after-poison");
+#else
+    EXPECT_EQ(raw[0], 0xDB);  // the quarantine pattern, not the old value
+#endif
+}

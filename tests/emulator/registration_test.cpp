@@ -8,10 +8,16 @@
 namespace {
 
 void Nop(REALobject) {}
-RBInteger GetZero(REALobject, RBInteger) { return 0; }
+RBInteger GetZero(REALobject, RBInteger) {
+    return 0;
+}
 
-REALproc F(void (*f)(REALobject)) { return reinterpret_cast<REALproc>(f); }
-REALproc G() { return reinterpret_cast<REALproc>(&GetZero); }
+REALproc F(void (*f)(REALobject)) {
+    return reinterpret_cast<REALproc>(f);
+}
+REALproc G() {
+    return reinterpret_cast<REALproc>(&GetZero);
+}
 
 // A record that registers cleanly; each case spoils one thing.
 struct ClassFixture {
@@ -73,15 +79,13 @@ TEST(Registration, FaultyClassRecordsAreReported) {
         {"no name", [](ClassFixture& c) { c.def.name = nullptr; }, "not an identifier"},
         {"name with spaces", [](ClassFixture& c) { c.def.name = "My Widget"; },
          "not an identifier"},
-        {"count without table", [](ClassFixture& c) { c.def.methods = nullptr; },
-         "table is null"},
+        {"count without table", [](ClassFixture& c) { c.def.methods = nullptr; }, "table is null"},
         {"absurd count", [](ClassFixture& c) { c.def.propertyCount = size_t(1) << 40; },
          "not plausible"},
         {"method without function", [](ClassFixture& c) { c.methods[1].function = nullptr; },
          "no function"},
         {"declaration without As",
-         [](ClassFixture& c) { c.methods[1].declaration = "Touch(a Integer)"; },
-         "does not parse"},
+         [](ClassFixture& c) { c.methods[1].declaration = "Touch(a Integer)"; }, "does not parse"},
         {"unbalanced declaration",
          [](ClassFixture& c) { c.methods[1].declaration = "Touch(a as Integer"; },
          "does not parse"},
@@ -99,12 +103,10 @@ TEST(Registration, FaultyClassRecordsAreReported) {
          "registered twice"},
         {"unknown flag bits", [](ClassFixture& c) { c.methods[1].mFlags = 0x10004; },
          "unknown flag bits"},
-        {"two scopes", [](ClassFixture& c) { c.methods[1].mFlags = 0xA4; },
-         "more than one scope"},
+        {"two scopes", [](ClassFixture& c) { c.methods[1].mFlags = 0xA4; }, "more than one scope"},
         {"standard getter outside the data", [](ClassFixture& c) { c.props[0].param = 16; },
          "lies outside the class data"},
-        {"standard getter misaligned", [](ClassFixture& c) { c.props[0].param = 4; },
-         "misaligned"},
+        {"standard getter misaligned", [](ClassFixture& c) { c.props[0].param = 4; }, "misaligned"},
         {"negative offset", [](ClassFixture& c) { c.props[0].param = -8; },
          "lies outside the class data"},
         {"property without getter", [](ClassFixture& c) { c.props[0].getter = nullptr; },
@@ -184,8 +186,7 @@ TEST(Registration, FaultyModuleRecordsAreReported) {
     static const char* entries[] = {"A = 1", "B"};
     static const char* badEntries[] = {"A = one"};
     const Case cases[] = {
-        {"old record version", [](auto& m, auto&, auto&) { m.version = 12; },
-         "record version 12"},
+        {"old record version", [](auto& m, auto&, auto&) { m.version = 12; }, "record version 12"},
         {"null class pointer",
          [](auto& m, auto&, auto&) {
              static REALclassDefinition* none[] = {nullptr};
@@ -201,9 +202,10 @@ TEST(Registration, FaultyModuleRecordsAreReported) {
          "is not an integer"},
         {"enumeration of a non-integer type", [](auto&, auto& e, auto&) { e.type = "String"; },
          "is not an integer type"},
-        {"constant without value",
-         [](auto&, auto&, auto& k) { k.declaration = "Answer = "; }, "empty value"},
-        {"controls", [](auto& m, auto&, auto&) {
+        {"constant without value", [](auto&, auto&, auto& k) { k.declaration = "Answer = "; },
+         "empty value"},
+        {"controls",
+         [](auto& m, auto&, auto&) {
              static REALcontrol* ctl[1] = {nullptr};
              m.controls = ctl;
              m.controlCount = 1;

@@ -28,8 +28,8 @@ TEST_F(EmuTest, StringDataIsConvertedToTheRequestedEncoding) {
         {"\x80", kCp1252, kUTF8, "E282AC"},
         {"\x81", kCp1252, kUTF8, "unreadable"},  // unassigned in Windows-1252
         {std::string("\x00\xE9", 2), kUTF16BE, kUTF8, "C3A9"},
-        {"\xFF", kUTF8, kUTF8, "FF"},             // same encoding: byte for byte
-        {"\xFF", kUTF8, kLatin1, "unreadable"},   // not UTF-8, cannot convert
+        {"\xFF", kUTF8, kUTF8, "FF"},                 // same encoding: byte for byte
+        {"\xFF", kUTF8, kLatin1, "unreadable"},       // not UTF-8, cannot convert
         {"\xC0\x80", kUTF8, kUTF16LE, "unreadable"},  // overlong form
         {std::string("a\0b", 3), kUTF8, kUTF8, "610062"},
     };

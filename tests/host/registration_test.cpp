@@ -114,13 +114,17 @@ TEST_F(Registration, ClassRecordsInOrderWithTheirHeaders) {
         const ClassHeader& want = kClasses[i];
         const emu::RegisteredClass& got = classes[i];
         SCOPED_TRACE(want.name);
-        if (i < 12) EXPECT_EQ(module->classes[i], want.name);
+        if (i < 12) {
+            EXPECT_EQ(module->classes[i], want.name);
+        }
         EXPECT_EQ(got.name, want.name);
         EXPECT_EQ(got.superName, want.superName);
         EXPECT_EQ(got.dataSize, want.dataSize);
         EXPECT_EQ(got.flags, 0x4u);
         EXPECT_EQ(got.interfacesNull, want.interfaces == nullptr);
-        if (want.interfaces) EXPECT_EQ(got.interfaces, want.interfaces);
+        if (want.interfaces) {
+            EXPECT_EQ(got.interfaces, want.interfaces);
+        }
         EXPECT_EQ(got.hasDestructor, want.hasDestructor);
         EXPECT_EQ(got.properties.size(), want.properties);
         EXPECT_EQ(got.methods.size(), want.methods);

@@ -70,6 +70,22 @@ protected:
         EXPECT_EQ(e.errorNumber, code) << e.message;
         return e;
     }
+    // The empty value of a member's result type: nil, 0, False or "".
+    static void ExpectEmptyValue(const emu::Value& v) {
+        switch (v.kind()) {
+            case emu::Kind::Double:
+                EXPECT_EQ(v.asDouble(), 0.0);
+                break;
+            case emu::Kind::Boolean:
+                EXPECT_FALSE(v.asBool());
+                break;
+            case emu::Kind::String:
+                EXPECT_EQ(v.asString(), "");
+                break;
+            default:
+                EXPECT_TRUE(v.isNil()) << v.className();
+        }
+    }
     int64_t Offset(const emu::HostException& e) {
         return host().get(e.exception, "Offset").asInt();
     }

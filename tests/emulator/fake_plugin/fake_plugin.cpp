@@ -23,10 +23,10 @@ T bind(T& cache, const char* name) {
     if (!cache) cache = reinterpret_cast<T>(gResolver(name));
     return cache;
 }
-#define HOST(Type, name)                 \
-    ([]() {                              \
-        static Type cache = nullptr;     \
-        return bind<Type>(cache, name);  \
+#define HOST(Type, name)                \
+    ([]() {                             \
+        static Type cache = nullptr;    \
+        return bind<Type>(cache, name); \
     }())
 
 double Version() {
@@ -53,10 +53,18 @@ std::string Utf8(REALstring s) {
     return out;
 }
 
-void Lock(REALobject o) { HOST(REALLockObjectProc, "REALLockObject")(o); }
-void Unlock(REALobject o) { HOST(REALUnlockObjectProc, "REALUnlockObject")(o); }
-void LockStr(REALstring s) { HOST(REALLockStringProc, "REALLockString")(s); }
-void UnlockStr(REALstring s) { HOST(REALUnlockStringProc, "REALUnlockString")(s); }
+void Lock(REALobject o) {
+    HOST(REALLockObjectProc, "REALLockObject")(o);
+}
+void Unlock(REALobject o) {
+    HOST(REALUnlockObjectProc, "REALUnlockObject")(o);
+}
+void LockStr(REALstring s) {
+    HOST(REALLockStringProc, "REALLockString")(s);
+}
+void UnlockStr(REALstring s) {
+    HOST(REALUnlockStringProc, "REALUnlockString")(s);
+}
 
 std::string gLog;
 
@@ -102,7 +110,9 @@ void SetLabel(REALobject o, RBInteger, REALstring s) {
     UnlockStr(d->label);
     d->label = s;
 }
-RBInteger Bump(REALobject o, RBInteger by) { return Data<BaseData>(o, BaseClass)->counter += by; }
+RBInteger Bump(REALobject o, RBInteger by) {
+    return Data<BaseData>(o, BaseClass)->counter += by;
+}
 REALstring BaseDescribe(REALobject o) {
     return Build("Base:" + Utf8(Data<BaseData>(o, BaseClass)->label));
 }
@@ -127,9 +137,15 @@ struct DerivedData {
     double ratio;
 };
 
-void DerivedInit(REALobject) { gLog += "init Derived;"; }
-void DerivedDtor(REALobject) { gLog += "~Derived;"; }
-void DerivedConstructor(REALobject o, REALstring label) { SetLabel(o, 0, label); }
+void DerivedInit(REALobject) {
+    gLog += "init Derived;";
+}
+void DerivedDtor(REALobject) {
+    gLog += "~Derived;";
+}
+void DerivedConstructor(REALobject o, REALstring label) {
+    SetLabel(o, 0, label);
+}
 REALstring DerivedDescribe(REALobject o) {
     return Build("Derived:" + Utf8(Data<BaseData>(o, BaseClass)->label));
 }
@@ -137,7 +153,9 @@ REALobject MakeBase(REALobject) {
     return HOST(PluginNewInstanceOfClassProc, "PluginNewInstanceOfClass")(&BaseClass);
 }
 // Declared to return a Derived but hands out a plain Base: a plug-in bug.
-REALobject WrongResult(REALobject o) { return MakeBase(o); }
+REALobject WrongResult(REALobject o) {
+    return MakeBase(o);
+}
 
 REALproperty DerivedProperties[] = {
     {"", "Ratio", "Double", 0x4, REALstandardGetter, REALstandardSetter,
@@ -170,7 +188,9 @@ struct IterData {
     RBBoolean started;
 };
 
-void IterConstructor(REALobject o, RBInteger limit) { Data<IterData>(o, IterClass)->limit = limit; }
+void IterConstructor(REALobject o, RBInteger limit) {
+    Data<IterData>(o, IterClass)->limit = limit;
+}
 RBBoolean IterMoveNext(REALobject o) {
     IterData* d = Data<IterData>(o, IterClass);
     if (d->started) ++d->pos;
@@ -202,17 +222,39 @@ struct OverData {
     RBInteger weight;
 };
 
-REALstring TakeInt32(REALobject, int32_t v) { return Build("Int32:" + std::to_string(v)); }
-REALstring TakeInt64(REALobject, RBInt64 v) { return Build("Int64:" + std::to_string(v)); }
-REALstring TakeDouble(REALobject, double v) { return Build("Double:" + std::to_string(v)); }
-REALstring TakeSingle(REALobject, float v) { return Build("Single:" + std::to_string(v)); }
-REALstring TakeString(REALobject, REALstring s) { return Build("String:" + Utf8(s)); }
-REALstring TakeColor(REALobject, RBInteger c) { return Build("Color:" + std::to_string(c)); }
-REALstring TakeBool(REALobject, RBBoolean b) { return Build(b ? "Boolean:true" : "Boolean:false"); }
-REALstring TakeBase(REALobject, REALobject b) { return Build(b ? "Base:obj" : "Base:nil"); }
-int32_t Narrow(REALobject, int32_t v) { return v; }
-RBUInt64 Unsigned(REALobject, uint32_t v) { return static_cast<RBUInt64>(v) * 2; }
-double Half(REALobject, float v) { return v / 2; }
+REALstring TakeInt32(REALobject, int32_t v) {
+    return Build("Int32:" + std::to_string(v));
+}
+REALstring TakeInt64(REALobject, RBInt64 v) {
+    return Build("Int64:" + std::to_string(v));
+}
+REALstring TakeDouble(REALobject, double v) {
+    return Build("Double:" + std::to_string(v));
+}
+REALstring TakeSingle(REALobject, float v) {
+    return Build("Single:" + std::to_string(v));
+}
+REALstring TakeString(REALobject, REALstring s) {
+    return Build("String:" + Utf8(s));
+}
+REALstring TakeColor(REALobject, RBInteger c) {
+    return Build("Color:" + std::to_string(c));
+}
+REALstring TakeBool(REALobject, RBBoolean b) {
+    return Build(b ? "Boolean:true" : "Boolean:false");
+}
+REALstring TakeBase(REALobject, REALobject b) {
+    return Build(b ? "Base:obj" : "Base:nil");
+}
+int32_t Narrow(REALobject, int32_t v) {
+    return v;
+}
+RBUInt64 Unsigned(REALobject, uint32_t v) {
+    return static_cast<RBUInt64>(v) * 2;
+}
+double Half(REALobject, float v) {
+    return v / 2;
+}
 REALstring Flags(REALobject, RBInteger a, RBBoolean flag, REALobject b, double scale,
                  RBInteger color) {
     char buf[128];
@@ -226,11 +268,21 @@ RBInteger OverCompare(REALobject o, REALobject rhs) {
     RBInteger a = Data<OverData>(o, OverClass)->weight, b = Data<OverData>(rhs, OverClass)->weight;
     return a < b ? -1 : a > b ? 1 : 0;
 }
-RBInteger OverHidden(REALobject) { return 1; }
-RBInteger OverColor(REALobject) { return 7; }
-RBInteger GetWeight(REALobject o, RBInteger) { return Data<OverData>(o, OverClass)->weight; }
-void SetWeight(REALobject o, RBInteger, RBInteger v) { Data<OverData>(o, OverClass)->weight = v; }
-RBInteger ParamEcho(REALobject, RBInteger param) { return param; }
+RBInteger OverHidden(REALobject) {
+    return 1;
+}
+RBInteger OverColor(REALobject) {
+    return 7;
+}
+RBInteger GetWeight(REALobject o, RBInteger) {
+    return Data<OverData>(o, OverClass)->weight;
+}
+void SetWeight(REALobject o, RBInteger, RBInteger v) {
+    Data<OverData>(o, OverClass)->weight = v;
+}
+RBInteger ParamEcho(REALobject, RBInteger param) {
+    return param;
+}
 REALobject OverMake(RBInteger weight) {
     REALobject o = HOST(PluginNewInstanceOfClassProc, "PluginNewInstanceOfClass")(&OverClass);
     Data<OverData>(o, OverClass)->weight = weight;
@@ -238,8 +290,7 @@ REALobject OverMake(RBInteger weight) {
 }
 
 REALproperty OverProperties[] = {
-    {"", "Weight", "Integer", 0x4, P(GetWeight), P(SetWeight), 0, nullptr, 0, nullptr, 0,
-     nullptr},
+    {"", "Weight", "Integer", 0x4, P(GetWeight), P(SetWeight), 0, nullptr, 0, nullptr, 0, nullptr},
     {"", "ParamEcho", "Integer", 0x4, P(ParamEcho), nullptr, 42, nullptr, 0, nullptr, 0, nullptr},
 };
 REALmethodDefinition OverMethods[] = {
@@ -326,7 +377,9 @@ RBBoolean NilReadsEmpty(REALstring s) {
     HOST(PluginDisposeStringDataProc, "PluginDisposeStringData")(&d);
     return ok ? 1 : 0;
 }
-void LeakString() { Build("leaked"); }
+void LeakString() {
+    Build("leaked");
+}
 void LeakStringData(REALstring s) {
     REALstringData d;
     HOST(PluginGetStringDataProc, "PluginGetStringData")(s, kREALTextEncodingUTF8, &d);
@@ -368,14 +421,13 @@ struct DateArgs {
 };
 void DateCallback(void* p) {
     auto* a = static_cast<DateArgs*>(p);
-    auto ctor =
-        reinterpret_cast<void (*)(REALobject, RBInteger, RBInteger, RBInteger, RBInteger, RBInteger,
-                                  RBInteger, RBInteger, REALobject)>(
-            HOST(REALLoadObjectMethodProc, "REALLoadObjectMethod")(
-                a->dt,
-                "Constructor(Year as Integer, Month as Integer, Day as Integer, hour as Integer, "
-                "minute as Integer, second as Integer, nanosecond as Integer, timeZone as "
-                "TimeZone)"));
+    auto ctor = reinterpret_cast<void (*)(REALobject, RBInteger, RBInteger, RBInteger, RBInteger,
+                                          RBInteger, RBInteger, RBInteger, REALobject)>(
+        HOST(REALLoadObjectMethodProc, "REALLoadObjectMethod")(
+            a->dt,
+            "Constructor(Year as Integer, Month as Integer, Day as Integer, hour as Integer, "
+            "minute as Integer, second as Integer, nanosecond as Integer, timeZone as "
+            "TimeZone)"));
     ctor(a->dt, a->y, a->m, a->d, 0, 0, 0, 0, nullptr);
 }
 REALobject NewDateTime() {
@@ -413,8 +465,8 @@ RBInteger ZoneOffset(REALobject dt) {
 REALstring FolderInfo(REALobject f) {
     RBBoolean exists = 0, folder = 0;
     HOST(REALGetPropValueBoolProc, "REALGetPropValueBool")(f, "Exists", &exists);
-    HOST(REALGetPropValueBoolProc, "REALGetPropValueBool")(
-        f, Version() >= 2020.0 ? "IsFolder" : "Directory", &folder);
+    HOST(REALGetPropValueBoolProc, "REALGetPropValueBool")
+    (f, Version() >= 2020.0 ? "IsFolder" : "Directory", &folder);
     REALstring path = nullptr;
     HOST(REALGetPropValueStringProc, "REALGetPropValueString")(f, "NativePath", &path);
     std::string p;
@@ -436,9 +488,15 @@ RBBoolean Isa(REALobject o, REALstring name) {
     REALclassRef ref = HOST(pluginObjectTypeProc, "pluginObjectType")(Utf8(name).c_str());
     return HOST(RuntimeObjectIsaProc, "RuntimeObjectIsa")(o, ref);
 }
-RBBoolean AskEntry(REALstring name) { return gResolver(Utf8(name).c_str()) != nullptr; }
-RBInteger Secret() { return 42; }
-RBBoolean Modern() { return 1; }
+RBBoolean AskEntry(REALstring name) {
+    return gResolver(Utf8(name).c_str()) != nullptr;
+}
+RBInteger Secret() {
+    return 42;
+}
+RBBoolean Modern() {
+    return 1;
+}
 
 REALattribute HiddenAttribute[] = {{"Hidden", ""}};
 
@@ -480,43 +538,175 @@ REALconstant ModuleConstants[] = {
     {"Greeting As String = \"hi\"", nullptr, 0x24, 0, nullptr},
 };
 
-REALclassDefinition BaseClass = {
-    13, "Base", nullptr, sizeof(BaseData), 0, P(BaseInit), P(BaseDtor), BaseProperties, 3,
-    BaseMethods, 3, nullptr, 0, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, 0x4, nullptr, 0,
-    nullptr, 0, nullptr, 0, nullptr, 0};
-REALclassDefinition DerivedClass = {
-    13, "Derived", "Fake.Base", sizeof(DerivedData), 0, P(DerivedInit), P(DerivedDtor),
-    DerivedProperties, 1, DerivedMethods, 4, nullptr, 0, nullptr, 0, nullptr, nullptr, 0, nullptr,
-    0, 0x4, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0};
-REALclassDefinition LeafClass = {
-    13, "Leaf", "Fake.Derived", sizeof(LeafData), 0, nullptr, nullptr, LeafProperties, 2, nullptr,
-    0, nullptr, 0, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, 0x4, nullptr, 0, nullptr, 0,
-    nullptr, 0, nullptr, 0};
-REALclassDefinition IterClass = {
-    13, "Iter", nullptr, sizeof(IterData), 0, nullptr, nullptr, nullptr, 0, IterMethods, 4,
-    nullptr, 0, nullptr, 0, "Iterator,Iterable", nullptr, 0, nullptr, 0, 0x4, nullptr, 0, nullptr,
-    0, nullptr, 0, nullptr, 0};
-REALclassDefinition OverClass = {
-    13, "Over", nullptr, sizeof(OverData), 0, nullptr, nullptr, OverProperties, 2, OverMethods, 15,
-    nullptr, 0, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, 0x4, nullptr, 0, OverShared, 1,
-    nullptr, 0, nullptr, 0};
-REALclassDefinition FakeExceptionClass = {
-    13, "FakeException", "RuntimeException", sizeof(FakeExceptionData), 0, nullptr, nullptr,
-    FakeExceptionProperties, 1, FakeExceptionMethods, 1, nullptr, 0, nullptr, 0, "", nullptr, 0,
-    nullptr, 0, 0x4, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0};
-REALclassDefinition FakeSubExceptionClass = {
-    13, "FakeSubException", "FakeException", 0, 0, nullptr, nullptr, nullptr, 0,
-    FakeExceptionMethods, 1, nullptr, 0, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, 0x4, nullptr,
-    0, nullptr, 0, nullptr, 0, nullptr, 0};
+REALclassDefinition BaseClass = {13,      "Base",      nullptr,     sizeof(BaseData),
+                                 0,       P(BaseInit), P(BaseDtor), BaseProperties,
+                                 3,       BaseMethods, 3,           nullptr,
+                                 0,       nullptr,     0,           nullptr,
+                                 nullptr, 0,           nullptr,     0,
+                                 0x4,     nullptr,     0,           nullptr,
+                                 0,       nullptr,     0,           nullptr,
+                                 0};
+REALclassDefinition DerivedClass = {13,
+                                    "Derived",
+                                    "Fake.Base",
+                                    sizeof(DerivedData),
+                                    0,
+                                    P(DerivedInit),
+                                    P(DerivedDtor),
+                                    DerivedProperties,
+                                    1,
+                                    DerivedMethods,
+                                    4,
+                                    nullptr,
+                                    0,
+                                    nullptr,
+                                    0,
+                                    nullptr,
+                                    nullptr,
+                                    0,
+                                    nullptr,
+                                    0,
+                                    0x4,
+                                    nullptr,
+                                    0,
+                                    nullptr,
+                                    0,
+                                    nullptr,
+                                    0,
+                                    nullptr,
+                                    0};
+REALclassDefinition LeafClass = {13,
+                                 "Leaf",
+                                 "Fake.Derived",
+                                 sizeof(LeafData),
+                                 0,
+                                 nullptr,
+                                 nullptr,
+                                 LeafProperties,
+                                 2,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 0,
+                                 0x4,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 0};
+REALclassDefinition IterClass = {13,      "Iter",      nullptr, sizeof(IterData),
+                                 0,       nullptr,     nullptr, nullptr,
+                                 0,       IterMethods, 4,       nullptr,
+                                 0,       nullptr,     0,       "Iterator,Iterable",
+                                 nullptr, 0,           nullptr, 0,
+                                 0x4,     nullptr,     0,       nullptr,
+                                 0,       nullptr,     0,       nullptr,
+                                 0};
+REALclassDefinition OverClass = {13,      "Over",      nullptr, sizeof(OverData),
+                                 0,       nullptr,     nullptr, OverProperties,
+                                 2,       OverMethods, 15,      nullptr,
+                                 0,       nullptr,     0,       nullptr,
+                                 nullptr, 0,           nullptr, 0,
+                                 0x4,     nullptr,     0,       OverShared,
+                                 1,       nullptr,     0,       nullptr,
+                                 0};
+REALclassDefinition FakeExceptionClass = {13,
+                                          "FakeException",
+                                          "RuntimeException",
+                                          sizeof(FakeExceptionData),
+                                          0,
+                                          nullptr,
+                                          nullptr,
+                                          FakeExceptionProperties,
+                                          1,
+                                          FakeExceptionMethods,
+                                          1,
+                                          nullptr,
+                                          0,
+                                          nullptr,
+                                          0,
+                                          "",
+                                          nullptr,
+                                          0,
+                                          nullptr,
+                                          0,
+                                          0x4,
+                                          nullptr,
+                                          0,
+                                          nullptr,
+                                          0,
+                                          nullptr,
+                                          0,
+                                          nullptr,
+                                          0};
+REALclassDefinition FakeSubExceptionClass = {13,
+                                             "FakeSubException",
+                                             "FakeException",
+                                             0,
+                                             0,
+                                             nullptr,
+                                             nullptr,
+                                             nullptr,
+                                             0,
+                                             FakeExceptionMethods,
+                                             1,
+                                             nullptr,
+                                             0,
+                                             nullptr,
+                                             0,
+                                             nullptr,
+                                             nullptr,
+                                             0,
+                                             nullptr,
+                                             0,
+                                             0x4,
+                                             nullptr,
+                                             0,
+                                             nullptr,
+                                             0,
+                                             nullptr,
+                                             0,
+                                             nullptr,
+                                             0};
 
 // Derived stands before its superclass Base.
 REALclassDefinition* ModuleClasses[] = {&DerivedClass, &BaseClass, &LeafClass, &IterClass,
                                         &OverClass};
 
-REALmoduleDefinition FakeModule = {
-    13,      "Fake",  ModuleMethods, sizeof ModuleMethods / sizeof ModuleMethods[0],
-    ModuleConstants, 2, nullptr, 0, nullptr, 0, ModuleEnums, 1, nullptr, 0, nullptr, 0,
-    ModuleClasses, 5, nullptr, 0, nullptr, 0, nullptr, 0};
+REALmoduleDefinition FakeModule = {13,
+                                   "Fake",
+                                   ModuleMethods,
+                                   sizeof ModuleMethods / sizeof ModuleMethods[0],
+                                   ModuleConstants,
+                                   2,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0,
+                                   ModuleEnums,
+                                   1,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0,
+                                   ModuleClasses,
+                                   5,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0};
 
 }  // namespace
 
