@@ -9,7 +9,6 @@
 #include <cstring>
 #include <string>
 
-#include "datetime/date_text.h"
 #include "host/exceptions.h"
 #include "host/hostcalls.h"
 #include "host/strings.h"

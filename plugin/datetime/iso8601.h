@@ -19,4 +19,8 @@ REALobject ParseDateTimeFromISO8601(const char* text, size_t length);
 // Writes the long form of `dateTime` (nil: nothing) into `buffer`; returns the
 // number of characters written, never more than bufferSize - 1.
 size_t FormatDateTimeToISO8601(REALobject dateTime, char* buffer, size_t bufferSize, bool dateOnly);
-constexpr size_t kISO8601BufferSize = 30;
+// Room for the long text of any DateTime the host can hold: every field is
+// printed as its full 64-bit value, never narrowed, so a field can take 20
+// characters; six of those, the offset hours (at most 16 digits), the offset
+// minutes and seven separators come to 145 characters.
+constexpr size_t kDateTextCapacity = 160;

@@ -1,7 +1,6 @@
 // Class Attribute: one attribute of an element or declaration node.
 #include <cstring>
 
-#include "datetime/date_text.h"
 #include "datetime/iso8601.h"
 #include "dom/precision.h"
 #include "dom/records.h"
@@ -147,6 +146,8 @@ RBInteger Compare(REALobject self, REALobject rhs) {
 void SetDateValue(REALobject self, REALobject value) {
     char buffer[kDateTextCapacity];
     const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), false);
+    // A DateTime whose fields the host cannot read leaves the value as it was.
+    if (value && length == 0) return;
     AttributeOf(self).set_value(buffer, length);
 }
 

@@ -1,7 +1,6 @@
 // Class TextHelper: the leading text (PCDATA) of an element, read and written as values.
 #include <cstring>
 
-#include "datetime/date_text.h"
 #include "datetime/iso8601.h"
 #include "dom/precision.h"
 #include "dom/records.h"
@@ -117,6 +116,8 @@ void SetValue(REALobject self, REALstring value) {
 void SetDateValue(REALobject self, REALobject value) {
     char buffer[kDateTextCapacity];
     const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), false);
+    // A DateTime whose fields the host cannot read leaves the value as it was.
+    if (value && length == 0) return;
     TextOf(self).set(buffer, length);
 }
 

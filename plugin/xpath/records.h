@@ -80,6 +80,13 @@ struct XPathQueryData {
     REALobject variables;      // the XPathVariableSet compiled against, locked
 };
 
+// The data sizes the classes register on 64-bit hosts.
+static_assert(sizeof(void*) != 8 ||
+                  (sizeof(XPathNodeIteratorData) == 32 && sizeof(XPathNodeData) == 16 &&
+                   sizeof(XPathNodeSetData) == 16 && sizeof(XPathQueryData) == 16 &&
+                   sizeof(XPathVariableSetData) == 8),
+              "XPath record layout");
+
 // Factories: each takes ownership of the heap value, locks the owner (and the
 // node set object) and returns a new object carrying one lock for the caller.
 REALobject CreateXPathNodeSet(REALobject owner, NodeSetValue* nodeSet);

@@ -90,3 +90,30 @@ INSTANTIATE_TEST_SUITE_P(Both, DateMember, ::testing::Values(Target::Attribute, 
                          });
 
 }  // namespace
+
+namespace {
+
+// A host that cannot read Integer properties by name.
+class DateFieldsUnreadable : public PluginTest {
+protected:
+    emu::HostConfig Config() const override {
+        emu::HostConfig config;
+        config.missingEntries = {"REALGetPropValueInteger"};
+        return config;
+    }
+};
+
+TEST_F(DateFieldsUnreadable, WritingNeverInventsFields) {
+    emu::Value dt = host().dateTime(2023, 2, 1, 8, 9, 10, 0, 3600);
+    EXPECT_EQ(host().callShared("TorvaneXml.Document", "DateTimeToISO8601", {dt}).asString(), "");
+    EXPECT_EQ(host().callShared("TorvaneXml.Document", "DateToISO8601", {dt}).asString(), "");
+    emu::Value root = Call(Parse("<r when='kept'>kept</r>"), "DocumentElement");
+    emu::Value attribute = Call(root, "Attribute", {Str("when")});
+    emu::Value text = Call(root, "Text");
+    Call(attribute, "Set", {dt});
+    Call(text, "Set", {dt});
+    EXPECT_EQ(GetString(attribute, "AsString"), "kept");
+    EXPECT_EQ(GetString(text, "AsString"), "kept");
+}
+
+}  // namespace

@@ -11,6 +11,12 @@ namespace {
 
 constexpr int64_t kInternalError = 4;
 
+// Bytes of a literal that holds zero bytes, without its terminator.
+template <size_t N>
+std::string Bytes(const char (&bytes)[N]) {
+    return std::string(bytes, N - 1);
+}
+
 class DocumentLoading : public DomTest {
 protected:
     emu::Value FromString(const emu::Value& text) {
@@ -163,7 +169,7 @@ TEST_F(DocumentLoading, FromFileDetectsTheFilesOwnEncoding) {
         {"latin1.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9t\xE9</a>"},
         {"utf8.xml", "<a>\xC3\xA9t\xC3\xA9</a>"},
         {"utf8bom.xml", "\xEF\xBB\xBF<a>\xC3\xA9t\xC3\xA9</a>"},
-        {"utf16.xml", std::string("\xFF\xFE<\0a\0>\0\xE9\0t\0\xE9\0<\0/\0a\0>\0", 24)},
+        {"utf16.xml", Bytes("\xFF\xFE<\0a\0>\0\xE9\0t\0\xE9\0<\0/\0a\0>\0")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

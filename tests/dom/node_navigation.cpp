@@ -220,6 +220,10 @@ TEST_F(NodeNavigation, NeverBoundNodeIsEmptyEverywhere) {
     EXPECT_TRUE(IsEmpty(Call(a, "AppendMove", {node})));
     EXPECT_FALSE(Call(a, "RemoveChild", {node}).asBool());
     EXPECT_TRUE(IsEmpty(Call(a, "InsertChildBefore", {Str("n"), node})));
+    emu::Value attr = Unbound("TorvaneXml.Attribute");
+    EXPECT_FALSE(Call(a, "RemoveAttribute", {attr}).asBool());
+    EXPECT_TRUE(IsEmpty(Call(a, "AppendCopy", {attr})));
+    EXPECT_TRUE(IsEmpty(Call(a, "InsertAttributeAfter", {Str("y"), attr})));
     EXPECT_EQ(Raw(doc), "<a x=\"1\"><b/></a>");
 }
 
