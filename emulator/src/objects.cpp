@@ -146,8 +146,8 @@ void Host::Impl::unlockObject(REALobject o, const char* what) {
         objQuarantine.pop_front();
         auto it = objects.find(old);
         unpoison(const_cast<void*>(old), it->second.size);
+        objects.erase(it);  // before free: the key must not be read afterwards
         std::free(const_cast<void*>(old));
-        objects.erase(it);
     }
 }
 
@@ -197,8 +197,8 @@ void Host::Impl::unlockString(REALstring s, const char* what) {
         const void* old = strQuarantine.front();
         strQuarantine.pop_front();
         unpoison(const_cast<void*>(old), 16);
+        strings.erase(old);  // before free: the key must not be read afterwards
         std::free(const_cast<void*>(old));
-        strings.erase(old);
     }
 }
 

@@ -22,40 +22,22 @@ REALobject CreateNodeIterator(REALobject owner, const pugi::xml_node_iterator& b
 
 namespace {
 
-RBInteger Count(REALobject self, RBInteger) {
-    return Walker::Count(self);
-}
-RBBoolean Any(REALobject self, RBInteger) {
-    return Walker::Any(self);
-}
 void Constructor(REALobject) {}
-RBBoolean MoveNext(REALobject self) {
-    return Walker::MoveNext(self);
-}
-REALobject Value(REALobject self) {
-    return Walker::Value(self);
-}
-REALobject Iterable(REALobject self) {
-    return Walker::Iterable(self);
-}
-void Destructor(REALobject self) {
-    Walker::Destructor(self);
-}
 
 REALproperty Properties[] = {
-    Property("Count", "Integer", HOST_FN(Count)),
-    Property("Any", "Boolean", HOST_FN(Any)),
+    Property("Count", "Integer", HOST_FN(Walker::Count)),
+    Property("Any", "Boolean", HOST_FN(Walker::Any)),
 };
 
 REALmethodDefinition Methods[] = {
     Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
-    Method(HOST_FN(MoveNext), "MoveNext() as Boolean", kFlagsHidden),
-    Method(HOST_FN(Value), "Value() as Variant", kFlagsHidden),
-    Method(HOST_FN(Iterable), "Iterator() as Iterator", kFlagsHidden),
+    Method(HOST_FN(Walker::MoveNext), "MoveNext() as Boolean", kFlagsHidden),
+    Method(HOST_FN(Walker::Value), "Value() as Variant", kFlagsHidden),
+    Method(HOST_FN(Walker::Iterable), "Iterator() as Iterator", kFlagsHidden),
 };
 
 }  // namespace
 
-REALclassDefinition NodeIteratorClass =
-    ClassRecord({"NodeIterator", nullptr, sizeof(Walker::Data), HOST_FN(Destructor), Properties,
-                 CountOf(Properties), Methods, CountOf(Methods), "Iterator,Iterable", nullptr, 0});
+REALclassDefinition NodeIteratorClass = ClassRecord(
+    {"NodeIterator", nullptr, sizeof(Walker::Data), HOST_FN(Walker::Destructor), Properties,
+     CountOf(Properties), Methods, CountOf(Methods), "Iterator,Iterable", nullptr, 0});

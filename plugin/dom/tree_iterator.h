@@ -38,7 +38,8 @@ struct TreeIteratorData {
 static_assert(sizeof(TreeIteratorData<NamedIteratorRange>) == 3 * sizeof(void*),
               "iterator records are three words wide");
 
-// Range: IteratorRange<...> or NamedIteratorRange.
+// Range: IteratorRange<...> or NamedIteratorRange. The members have the
+// host's signatures, so the class units register them directly.
 // Definition: the class record. MakeValue: wraps the item at an iterator.
 template <class Range, REALclassDefinition& Definition,
           REALobject (*MakeValue)(REALobject owner, const typename Range::Iterator& at)>
@@ -61,7 +62,7 @@ struct TreeIterator {
     }
 
     // Walks the whole range from begin on every call: the range is live.
-    static RBInteger Count(REALobject self) {
+    static RBInteger Count(REALobject self, RBInteger) {
         const Range* range = DataOf(self)->range;
         if (!range) return 0;
         RBInteger count = 0;
@@ -69,14 +70,14 @@ struct TreeIterator {
         return count;
     }
 
-    static bool Any(REALobject self) {
+    static RBBoolean Any(REALobject self, RBInteger) {
         const Range* range = DataOf(self)->range;
         return range && range->begin != range->end;
     }
 
     // Once at end, stays at end: pugixml's increment of an end iterator is
     // undefined, so a finished iterator answers False again without stepping.
-    static bool MoveNext(REALobject self) {
+    static RBBoolean MoveNext(REALobject self) {
         Data* data = DataOf(self);
         Range* range = data->range;
         if (!range) return false;
