@@ -36,7 +36,7 @@ asan:
 	$(MAKE) test TEST_PRESET=asan
 
 bench: build
-	build/$(PRESET)/bench/torvxml-bench build/$(PRESET)/plugin/TorvXml.so
+	python3 bench/ratios.py build/$(PRESET)/bench/torvxml-bench
 
 docs: build
 	build/$(PRESET)/tools/torvxml-inspect --markdown build/$(PRESET)/plugin/TorvXml.so > docs/api.md

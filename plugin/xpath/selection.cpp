@@ -25,6 +25,8 @@ REALobject Selection(REALstring query, Select&& select) {
         ThrowOutOfMemory(e);
     } catch (const std::exception& e) {
         ReportEscapedException(&e, false);
+    } catch (...) {
+        ReportEscapedException(nullptr, false);
     }
     return nullptr;
 }
