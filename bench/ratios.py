@@ -26,14 +26,23 @@ def shown(run):
     if "bytes_per_second" in run:
         return f"{run['bytes_per_second'] / 1e6:.1f} MB/s"
     if "per_step" in run:
-        return f"{run['per_step'] * 1e9:.1f} ns/step"
+        seconds = run["per_step"]
+        if seconds >= 1e-3:
+            return f"{seconds * 1e3:.2f} ms/step"
+        return f"{seconds * 1e9:.1f} ns/step"
+    if "per_entry" in run:
+        return f"{run['per_entry'] * 1e9:.1f} ns/entry"
     return f"{run['cpu_time']:.3g} {run.get('time_unit', 'ns')}"
 
 
 def main(argv):
-    runs = {b["name"]: b for b in load(argv)["benchmarks"]
-            if b.get("run_type", "iteration") == "iteration"}
-    print(f"{'pair':<16}{'plug-in':>18}{'pugixml':>18}{'ratio':>10}")
+    benchmarks = load(argv)["benchmarks"]
+    # With --benchmark_repetitions, compare the medians; otherwise the runs.
+    medians = {b["run_name"]: b for b in benchmarks
+               if b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median"}
+    runs = medians or {b["name"]: b for b in benchmarks
+                       if b.get("run_type", "iteration") == "iteration"}
+    print(f"{'pair':<16}{'plug-in':>20}{'pugixml':>20}{'ratio':>10}")
     for name, plugin in runs.items():
         if not name.startswith("Plugin_"):
             continue
@@ -42,7 +51,7 @@ def main(argv):
             continue
         # CPU time, like the rates: wall time on a busy machine says little.
         ratio = plugin["cpu_time"] / raw["cpu_time"]
-        print(f"{name[7:]:<16}{shown(plugin):>18}{shown(raw):>18}{ratio:>9.2f}x")
+        print(f"{name[7:]:<16}{shown(plugin):>20}{shown(raw):>20}{ratio:>9.2f}x")
     walk, empty, nav = (runs.get(n) for n in ("Plugin_Walk", "Host_EmptyRead",
                                               "Host_FirstChildCall"))
     if walk and empty:

@@ -49,8 +49,8 @@ void RunOne(emu::Host& host, const uint8_t* data, size_t size) {
         try {
             emu::Value q = host.New("TorvaneXml.XPathQuery", {host.str(query)});
             host.call(q, "EvaluateString", {doc});
-            host.collect(host.call(host.call(doc, "SelectNodes", {host.str("//*[@*]")}),
-                                   "XPathNodes"));
+            host.collect(
+                host.call(host.call(doc, "SelectNodes", {host.str("//*[@*]")}), "XPathNodes"));
         } catch (const emu::HostException&) {
         }
     }

@@ -68,16 +68,14 @@ static RBBoolean Entry_PluginGetStringData(REALstring s, uint32_t encoding, REAL
     std::string bytes;
     if (!I->stringBytes(s, encoding, bytes)) return 0;
     DataRec rec;
-    rec.len = bytes.size();
-    rec.buf.reset(new char[bytes.size() + 1]);
-    std::memcpy(rec.buf.get(), bytes.data(), bytes.size());
-    rec.buf[bytes.size()] = 0;
-    out->data = rec.buf.get();
-    out->length = bytes.size();
+    rec.bytes.reset(new std::string(std::move(bytes)));
+    const char* data = rec.bytes->c_str();
+    out->data = data;
+    out->length = rec.bytes->size();
     out->encoding = encoding;
-    out->private1 = rec.buf.get();
+    out->private1 = data;
     out->private2 = 0x5354;
-    I->stringData.emplace(rec.buf.get(), std::move(rec));
+    I->stringData.emplace(data, std::move(rec));
     return 1;
 }
 
@@ -96,7 +94,8 @@ static void Entry_PluginDisposeStringData(REALstringData* d) {
         return;
     }
     // Overwrite before freeing so that reads after the dispose show garbage.
-    std::memset(it->second.buf.get(), 0xDD, it->second.len + 1);
+    std::string& bytes = *it->second.bytes;
+    std::memset(&bytes[0], 0xDD, bytes.size());
     I->stringData.erase(it);
 }
 

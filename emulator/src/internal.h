@@ -151,9 +151,10 @@ struct StrRec {
     bool dead = false;
 };
 
+// The bytes handed out by one PluginGetStringData, zero-terminated, at a
+// stable address until the record is disposed.
 struct DataRec {
-    std::unique_ptr<char[]> buf;
-    size_t len = 0;
+    std::unique_ptr<std::string> bytes;
 };
 
 // Host entries, for call counting.

@@ -42,7 +42,7 @@ inline REALmethodDefinition Method(REALproc function, const char* declaration,
     return m;
 }
 
-struct ClassSpec {
+struct ClassFields {
     const char* name;
     const char* superName;
     size_t dataSize;
@@ -58,21 +58,21 @@ struct ClassSpec {
 
 // A class definition record: version 13, console-safe, the rest zero. The
 // host writes the data offset into forSystemUse when the class registers.
-inline REALclassDefinition ClassRecord(const ClassSpec& spec) {
+inline REALclassDefinition ClassRecord(const ClassFields& fields) {
     REALclassDefinition d{};
     d.version = kCurrentREALControlVersion;
-    d.name = spec.name;
-    d.superName = spec.superName;
-    d.dataSize = spec.dataSize;
-    d.destructor = spec.destructor;
-    d.properties = spec.properties;
-    d.propertyCount = spec.propertyCount;
-    d.methods = spec.methods;
-    d.methodCount = spec.methodCount;
-    d.interfaces = spec.interfaces;
+    d.name = fields.name;
+    d.superName = fields.superName;
+    d.dataSize = fields.dataSize;
+    d.destructor = fields.destructor;
+    d.properties = fields.properties;
+    d.propertyCount = fields.propertyCount;
+    d.methods = fields.methods;
+    d.methodCount = fields.methodCount;
+    d.interfaces = fields.interfaces;
     d.mFlags = REALconsoleSafe;
-    d.sharedMethods = spec.sharedMethods;
-    d.sharedMethodCount = spec.sharedMethodCount;
+    d.sharedMethods = fields.sharedMethods;
+    d.sharedMethodCount = fields.sharedMethodCount;
     return d;
 }
 

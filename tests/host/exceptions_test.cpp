@@ -8,8 +8,9 @@ using Exceptions = PluginTest;
 
 TEST_F(Exceptions, XmlExceptionCarriesMessageAndCode) {
     emu::Value doc = NewDocument();
-    emu::HostException e =
-        ExpectRaise([&] { Call(doc, "SaveToFile", {emu::Value(), Bool(true)}); });
+    emu::HostException e = ExpectRaise([&] {
+        Call(doc, "SaveToFile", {emu::Value(), Bool(true)});
+    });
     EXPECT_EQ(e.className, "TorvaneXmlException");
     EXPECT_EQ(e.message, "Parameter f may not be nil");
     EXPECT_EQ(e.errorNumber, 1);
@@ -90,9 +91,8 @@ TEST_F(HiddenMethod, CreatesKnownClassesByNameAndNilOtherwise) {
             EXPECT_TRUE(obj.isNil()) << row.name;
         }
     }
-    EXPECT_TRUE(host()
-                    .callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {emu::Value()})
-                    .isNil());
+    EXPECT_TRUE(
+        host().callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {emu::Value()}).isNil());
     EXPECT_TRUE(host()
                     .callModule("TorvaneXml", "CreateInstanceOfUnknownClass",
                                 {host().strUnconvertible("TorvaneXml.Node")})

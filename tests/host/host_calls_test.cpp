@@ -12,9 +12,9 @@ TEST_F(HostCalls, EachEntryIsAskedForOnce) {
         emu::Value element = Call(doc, "DocumentElement");
         EXPECT_EQ(GetString(element, "Name"), "a");
     }
-    for (const char* entry : {"PluginGetStringData", "PluginDisposeStringData",
-                              "REALBuildStringWithEncoding", "PluginNewInstanceOfClass",
-                              "REALLockObject", "REALUnlockObject"}) {
+    for (const char* entry :
+         {"PluginGetStringData", "PluginDisposeStringData", "REALBuildStringWithEncoding",
+          "PluginNewInstanceOfClass", "REALLockObject", "REALUnlockObject"}) {
         EXPECT_EQ(host().resolverAsks(entry), 1u) << entry;
     }
     EXPECT_GE(host().entryCalls("REALBuildStringWithEncoding"), 5u);

@@ -223,8 +223,7 @@ TEST_F(Registration, DateMembersStandLastInTheirTables) {
               "FromFile(f as FolderItem) as TorvaneXml.Document");
     EXPECT_EQ(document->sharedMethods[1].declaration,
               "FromString(data as String) as TorvaneXml.Document");
-    EXPECT_EQ(document->sharedMethods[2].declaration,
-              "DateToISO8601(value as DateTime) as String");
+    EXPECT_EQ(document->sharedMethods[2].declaration, "DateToISO8601(value as DateTime) as String");
     EXPECT_EQ(document->sharedMethods[3].declaration,
               "DateTimeToISO8601(value as DateTime) as String");
     EXPECT_EQ(document->sharedMethods[4].declaration,
@@ -238,6 +237,8 @@ TEST_F(Registration, DateMembersStandLastInTheirTables) {
     }
 }
 
-TEST_F(Registration, AnnouncesRecordVersion13) { EXPECT_EQ(host().announcedVersion(), 13); }
+TEST_F(Registration, AnnouncesRecordVersion13) {
+    EXPECT_EQ(host().announcedVersion(), 13);
+}
 
 }  // namespace

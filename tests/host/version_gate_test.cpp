@@ -61,16 +61,15 @@ TEST_P(VersionGate, RegistersWhatTheHostVersionAllows) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hosts, VersionGate,
-    ::testing::Values(GateCase{"v2019_0", 2019.0, true, false, false},
-                      GateCase{"v2018_4", 2018.04, true, false, false},
-                      GateCase{"v2019_1", 2019.1, true, true, false},
-                      GateCase{"v2019_2", 2019.2, true, true, true},
-                      GateCase{"v2020_0", 2020.0, true, true, true},
-                      GateCase{"v2024_3", 2024.3, true, true, true},
-                      GateCase{"noVersionEntry", 2020.0, false, false, false}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Hosts, VersionGate,
+                         ::testing::Values(GateCase{"v2019_0", 2019.0, true, false, false},
+                                           GateCase{"v2018_4", 2018.04, true, false, false},
+                                           GateCase{"v2019_1", 2019.1, true, true, false},
+                                           GateCase{"v2019_2", 2019.2, true, true, true},
+                                           GateCase{"v2020_0", 2020.0, true, true, true},
+                                           GateCase{"v2024_3", 2024.3, true, true, true},
+                                           GateCase{"noVersionEntry", 2020.0, false, false, false}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 // A host that never heard of RegisterPluginVersion still gets the plug-in.
 class WithoutVersionAnnouncement : public PluginTest {
