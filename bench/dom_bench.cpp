@@ -27,28 +27,6 @@ const bool kHeapForLargeBuffers = [] {
     return true;
 }();
 
-// A catalogue of `items` entries, about 100 bytes each, with attributes,
-// nested elements and text.
-std::string MakeCatalog(size_t items) {
-    std::string xml = "<?xml version=\"1.0\"?>\n<catalog>\n";
-    xml.reserve(items * 112 + 64);
-    char line[160];
-    for (size_t i = 0; i < items; ++i) {
-        std::snprintf(line, sizeof line,
-                      "<item id=\"i%zu\" price=\"%zu.%02zu\"><name>Item %zu</name><tags><tag>t%zu"
-                      "</tag><tag>u</tag></tags></item>\n",
-                      i, i % 1000, i % 100, i, i % 7);
-        xml += line;
-    }
-    xml += "</catalog>\n";
-    return xml;
-}
-
-const std::string& Catalog() {
-    static const std::string xml = MakeCatalog(120000);  // ~12 MB
-    return xml;
-}
-
 // ---- Parse --------------------------------------------------------------
 
 void Plugin_Parse(benchmark::State& state) {

@@ -252,36 +252,6 @@ Raw fromMemory(const TypeRef& t, const char* at) {
     return r;
 }
 
-const char* kindName(Kind k) {
-    switch (k) {
-        case Kind::Nil:
-            return "Nil";
-        case Kind::Boolean:
-            return "Boolean";
-        case Kind::Integer:
-            return "Integer";
-        case Kind::Int32:
-            return "Int32";
-        case Kind::UInt32:
-            return "UInt32";
-        case Kind::Int64:
-            return "Int64";
-        case Kind::UInt64:
-            return "UInt64";
-        case Kind::Single:
-            return "Single";
-        case Kind::Double:
-            return "Double";
-        case Kind::String:
-            return "String";
-        case Kind::Object:
-            return "Object";
-        case Kind::Enum:
-            return "Enum";
-    }
-    return "?";
-}
-
 std::string describeArgs(const std::vector<Value>& args) {
     std::string s = "(";
     for (size_t i = 0; i < args.size(); ++i) {

@@ -193,6 +193,9 @@ constexpr uint64_t kObjectMagic = 0x54564f424a454354ull;
 
 namespace emu {
 
+// The name of a value kind as error messages show it.
+const char* kindName(Kind k);
+
 bool hostAlive(const Host* h);  // false once the Host is destroyed
 
 struct Host::Impl {

@@ -150,7 +150,7 @@ bool Value::isNil() const {
            (kind_ == Kind::String && !str_);
 }
 
-namespace {
+// The name of a kind as error messages show it.
 const char* kindName(Kind k) {
     switch (k) {
         case Kind::Nil:
@@ -180,6 +180,8 @@ const char* kindName(Kind k) {
     }
     return "?";
 }
+
+namespace {
 
 [[noreturn]] void wrongKind(const char* want, Kind have) {
     throw EmulatorError(std::string("emu::Value: asked for ") + want + " of a " + kindName(have) +
