@@ -4,6 +4,7 @@
 #include "datetime/iso8601.h"
 #include "dom/precision.h"
 #include "dom/records.h"
+#include "dom/value_readers.h"
 #include "host/exceptions.h"
 #include "host/registration.h"
 #include "host/strings.h"
@@ -37,27 +38,7 @@ REALstring GetValue(REALobject self, RBInteger) {
     return Shielded(REALstring(nullptr), [&] { return BuildString(TextOf(self).get()); });
 }
 
-RBBoolean BooleanValue(REALobject self, RBInteger) {
-    return TextOf(self).as_bool(false);
-}
-int32_t Int32Value(REALobject self, RBInteger) {
-    return TextOf(self).as_int(0);
-}
-uint32_t UInt32Value(REALobject self, RBInteger) {
-    return TextOf(self).as_uint(0);
-}
-int64_t Int64Value(REALobject self, RBInteger) {
-    return TextOf(self).as_llong(0);
-}
-uint64_t UInt64Value(REALobject self, RBInteger) {
-    return TextOf(self).as_ullong(0);
-}
-float SingleValue(REALobject self, RBInteger) {
-    return TextOf(self).as_float(0);
-}
-double DoubleValue(REALobject self, RBInteger) {
-    return TextOf(self).as_double(0);
-}
+using Readers = ValueReaders<pugi::xml_text, TextOf>;
 
 REALobject DateTimeValue(REALobject self, RBInteger) {
     return Shielded(REALobject(nullptr), [&] {
@@ -124,13 +105,13 @@ void SetDateValue(REALobject self, REALobject value) {
 REALproperty Properties[] = {
     Property("Empty", "Boolean", HOST_FN(GetEmpty)),
     Property("AsString", "String", HOST_FN(GetValue)),
-    Property("AsBoolean", "Boolean", HOST_FN(BooleanValue)),
-    Property("AsInt32", "Int32", HOST_FN(Int32Value)),
-    Property("AsUInt32", "UInt32", HOST_FN(UInt32Value)),
-    Property("AsInt64", "Int64", HOST_FN(Int64Value)),
-    Property("AsUInt64", "UInt64", HOST_FN(UInt64Value)),
-    Property("AsSingle", "Single", HOST_FN(SingleValue)),
-    Property("AsDouble", "Double", HOST_FN(DoubleValue)),
+    Property("AsBoolean", "Boolean", HOST_FN(Readers::BooleanValue)),
+    Property("AsInt32", "Int32", HOST_FN(Readers::Int32Value)),
+    Property("AsUInt32", "UInt32", HOST_FN(Readers::UInt32Value)),
+    Property("AsInt64", "Int64", HOST_FN(Readers::Int64Value)),
+    Property("AsUInt64", "UInt64", HOST_FN(Readers::UInt64Value)),
+    Property("AsSingle", "Single", HOST_FN(Readers::SingleValue)),
+    Property("AsDouble", "Double", HOST_FN(Readers::DoubleValue)),
     // Date members last: a 2019.1 host registers the tables without them.
     Property("AsDateTime", "DateTime", HOST_FN(DateTimeValue)),
 };
