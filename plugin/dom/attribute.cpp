@@ -2,9 +2,8 @@
 #include <cstring>
 
 #include "datetime/iso8601.h"
-#include "dom/precision.h"
 #include "dom/records.h"
-#include "dom/value_readers.h"
+#include "dom/value_members.h"
 #include "host/exceptions.h"
 #include "host/registration.h"
 #include "host/strings.h"
@@ -37,6 +36,14 @@ REALstring GetValue(REALobject self, RBInteger) {
 }
 
 using Readers = ValueReaders<pugi::xml_attribute, AttributeOf>;
+
+struct AttributeStore {
+    template <class... Value>
+    static bool Put(pugi::xml_attribute handle, Value... value) {
+        return handle.set_value(value...);
+    }
+};
+using Writers = ValueWriters<pugi::xml_attribute, AttributeOf, AttributeStore>;
 
 REALstring GetName(REALobject self, RBInteger) {
     return Shielded(REALstring(nullptr), [&] { return BuildString(AttributeOf(self).name()); });
@@ -78,43 +85,6 @@ REALobject PreviousAttribute(REALobject self) {
     });
 }
 
-void SetDoubleValuePrec(REALobject self, double value, RBInteger precision) {
-    AttributeOf(self).set_value(value, ClampPrecision(precision));
-}
-
-void SetSingleValuePrec(REALobject self, float value, RBInteger precision) {
-    AttributeOf(self).set_value(value, ClampPrecision(precision));
-}
-
-void SetValue(REALobject self, REALstring value) {
-    Shielded([&] {
-        Utf8Arg text(value);
-        if (text.ok()) AttributeOf(self).set_value(text.c_str(), text.size());
-    });
-}
-
-void SetBooleanValue(REALobject self, RBBoolean value) {
-    AttributeOf(self).set_value(value != 0);
-}
-void SetInt32Value(REALobject self, int32_t value) {
-    AttributeOf(self).set_value(int(value));
-}
-void SetUInt32Value(REALobject self, uint32_t value) {
-    AttributeOf(self).set_value(static_cast<unsigned int>(value));
-}
-void SetInt64Value(REALobject self, int64_t value) {
-    AttributeOf(self).set_value(static_cast<long long>(value));
-}
-void SetUInt64Value(REALobject self, uint64_t value) {
-    AttributeOf(self).set_value(static_cast<unsigned long long>(value));
-}
-void SetSingleValue(REALobject self, float value) {
-    AttributeOf(self).set_value(value);
-}
-void SetDoubleValue(REALobject self, double value) {
-    AttributeOf(self).set_value(value);
-}
-
 // Identity of the underlying attribute records; nil is never equal.
 RBInteger Compare(REALobject self, REALobject rhs) {
     if (!rhs) return 1;
@@ -151,16 +121,16 @@ REALmethodDefinition Methods[] = {
     Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
     Method(HOST_FN(NextAttribute), "NextAttribute() as TorvaneXml.Attribute"),
     Method(HOST_FN(PreviousAttribute), "PreviousAttribute() as TorvaneXml.Attribute"),
-    Method(HOST_FN(SetDoubleValuePrec), "Set(value as Double, precision as Integer)"),
-    Method(HOST_FN(SetSingleValuePrec), "Set(value as Single, precision as Integer)"),
-    Method(HOST_FN(SetValue), "Set(value as String)"),
-    Method(HOST_FN(SetBooleanValue), "Set(value as Boolean)"),
-    Method(HOST_FN(SetInt32Value), "Set(value as Int32)"),
-    Method(HOST_FN(SetUInt32Value), "Set(value as UInt32)"),
-    Method(HOST_FN(SetInt64Value), "Set(value as Int64)"),
-    Method(HOST_FN(SetUInt64Value), "Set(value as UInt64)"),
-    Method(HOST_FN(SetSingleValue), "Set(value as Single)"),
-    Method(HOST_FN(SetDoubleValue), "Set(value as Double)"),
+    Method(HOST_FN(Writers::SetDoubleValuePrec), "Set(value as Double, precision as Integer)"),
+    Method(HOST_FN(Writers::SetSingleValuePrec), "Set(value as Single, precision as Integer)"),
+    Method(HOST_FN(Writers::SetValue), "Set(value as String)"),
+    Method(HOST_FN(Writers::SetBooleanValue), "Set(value as Boolean)"),
+    Method(HOST_FN(Writers::SetInt32Value), "Set(value as Int32)"),
+    Method(HOST_FN(Writers::SetUInt32Value), "Set(value as UInt32)"),
+    Method(HOST_FN(Writers::SetInt64Value), "Set(value as Int64)"),
+    Method(HOST_FN(Writers::SetUInt64Value), "Set(value as UInt64)"),
+    Method(HOST_FN(Writers::SetSingleValue), "Set(value as Single)"),
+    Method(HOST_FN(Writers::SetDoubleValue), "Set(value as Double)"),
     Method(HOST_FN(Compare), "Operator_Compare(rhs As TorvaneXml.Attribute) As Integer"),
     Method(HOST_FN(SetDateValue), "Set(value as DateTime)"),
 };

@@ -2,9 +2,8 @@
 #include <cstring>
 
 #include "datetime/iso8601.h"
-#include "dom/precision.h"
 #include "dom/records.h"
-#include "dom/value_readers.h"
+#include "dom/value_members.h"
 #include "host/exceptions.h"
 #include "host/registration.h"
 #include "host/strings.h"
@@ -40,6 +39,14 @@ REALstring GetValue(REALobject self, RBInteger) {
 
 using Readers = ValueReaders<pugi::xml_text, TextOf>;
 
+struct TextStore {
+    template <class... Value>
+    static bool Put(pugi::xml_text handle, Value... value) {
+        return handle.set(value...);
+    }
+};
+using Writers = ValueWriters<pugi::xml_text, TextOf, TextStore>;
+
 REALobject DateTimeValue(REALobject self, RBInteger) {
     return Shielded(REALobject(nullptr), [&] {
         const char* text = TextOf(self).get();
@@ -55,43 +62,6 @@ void Destructor(REALobject self) {
     data->handle = nullptr;
     REALUnlockObject(data->owner);
     data->owner = nullptr;
-}
-
-void SetDoubleValuePrec(REALobject self, double value, RBInteger precision) {
-    TextOf(self).set(value, ClampPrecision(precision));
-}
-
-void SetSingleValuePrec(REALobject self, float value, RBInteger precision) {
-    TextOf(self).set(value, ClampPrecision(precision));
-}
-
-void SetBooleanValue(REALobject self, RBBoolean value) {
-    TextOf(self).set(value != 0);
-}
-void SetInt32Value(REALobject self, int32_t value) {
-    TextOf(self).set(int(value));
-}
-void SetUInt32Value(REALobject self, uint32_t value) {
-    TextOf(self).set(static_cast<unsigned int>(value));
-}
-void SetInt64Value(REALobject self, int64_t value) {
-    TextOf(self).set(static_cast<long long>(value));
-}
-void SetUInt64Value(REALobject self, uint64_t value) {
-    TextOf(self).set(static_cast<unsigned long long>(value));
-}
-void SetSingleValue(REALobject self, float value) {
-    TextOf(self).set(value);
-}
-void SetDoubleValue(REALobject self, double value) {
-    TextOf(self).set(value);
-}
-
-void SetValue(REALobject self, REALstring value) {
-    Shielded([&] {
-        Utf8Arg text(value);
-        if (text.ok()) TextOf(self).set(text.c_str(), text.size());
-    });
 }
 
 void SetDateValue(REALobject self, REALobject value) {
@@ -118,16 +88,16 @@ REALproperty Properties[] = {
 
 REALmethodDefinition Methods[] = {
     Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
-    Method(HOST_FN(SetDoubleValuePrec), "Set(value as Double, precision as Integer)"),
-    Method(HOST_FN(SetSingleValuePrec), "Set(value as Single, precision as Integer)"),
-    Method(HOST_FN(SetBooleanValue), "Set(value as Boolean)"),
-    Method(HOST_FN(SetInt32Value), "Set(value as Int32)"),
-    Method(HOST_FN(SetUInt32Value), "Set(value as UInt32)"),
-    Method(HOST_FN(SetInt64Value), "Set(value as Int64)"),
-    Method(HOST_FN(SetUInt64Value), "Set(value as UInt64)"),
-    Method(HOST_FN(SetSingleValue), "Set(value as Single)"),
-    Method(HOST_FN(SetDoubleValue), "Set(value as Double)"),
-    Method(HOST_FN(SetValue), "Set(value as String)"),
+    Method(HOST_FN(Writers::SetDoubleValuePrec), "Set(value as Double, precision as Integer)"),
+    Method(HOST_FN(Writers::SetSingleValuePrec), "Set(value as Single, precision as Integer)"),
+    Method(HOST_FN(Writers::SetBooleanValue), "Set(value as Boolean)"),
+    Method(HOST_FN(Writers::SetInt32Value), "Set(value as Int32)"),
+    Method(HOST_FN(Writers::SetUInt32Value), "Set(value as UInt32)"),
+    Method(HOST_FN(Writers::SetInt64Value), "Set(value as Int64)"),
+    Method(HOST_FN(Writers::SetUInt64Value), "Set(value as UInt64)"),
+    Method(HOST_FN(Writers::SetSingleValue), "Set(value as Single)"),
+    Method(HOST_FN(Writers::SetDoubleValue), "Set(value as Double)"),
+    Method(HOST_FN(Writers::SetValue), "Set(value as String)"),
     Method(HOST_FN(SetDateValue), "Set(value as DateTime)"),
 };
 
