@@ -17,14 +17,9 @@ XPathQueryData* DataOf(REALobject self) {
     return ClassData<XPathQueryData>(self, XPathQueryClass);
 }
 
-// Compiles `query` against the library set `variables` (null for none).
-// Failures leave the record without a compiled query.
-void Compile(REALobject self, REALstring query, pugi::xpath_variable_set* variables) {
-    Utf8Arg text(query);
-    if (!text.ok()) {
-        ThrowXPathException(kUnreadableQuery, 0, kUnreadableQueryCode);
-        return;
-    }
+// Compiles the query text against the library set `variables` (null for
+// none). Failures leave the record without a compiled query.
+void Compile(REALobject self, const Utf8Arg& text, pugi::xpath_variable_set* variables) {
     try {
         DataOf(self)->query = new pugi::xpath_query(text.c_str(), variables);
     } catch (const pugi::xpath_exception& e) {
@@ -34,24 +29,33 @@ void Compile(REALobject self, REALstring query, pugi::xpath_variable_set* variab
     }
 }
 
-void Constructor(REALobject self, REALstring query) {
-    Compile(self, query, nullptr);
+// False, with the exception raised, when the host cannot hand over the text.
+bool Readable(const Utf8Arg& text) {
+    if (!text.ok()) ThrowXPathException(kUnreadableQuery, 0, kUnreadableQueryCode);
+    return text.ok();
 }
 
-// The variable set object is locked before compiling and stays locked for
-// the life of the query, also when compiling fails: the compiled form
-// refers to the set's variables. A set that holds no variables yet counts
-// as none.
+void Constructor(REALobject self, REALstring query) {
+    Utf8Arg text(query);
+    if (Readable(text)) Compile(self, text, nullptr);
+}
+
+// Once the text is read, the variable set object is locked before compiling
+// and stays locked for the life of the query, also when compiling fails: the
+// compiled form refers to the set's variables. A set that holds no variables
+// yet counts as none.
 void Constructor2(REALobject self, REALstring query, REALobject variables) {
+    Utf8Arg text(query);
+    if (!Readable(text)) return;
     if (!variables) {
-        Compile(self, query, nullptr);
+        Compile(self, text, nullptr);
         return;
     }
     XPathQueryData* data = DataOf(self);
     REALLockObject(variables);
     REALUnlockObject(data->variables);
     data->variables = variables;
-    Compile(self, query, VariablesOf(variables));
+    Compile(self, text, VariablesOf(variables));
 }
 
 void Destructor(REALobject self) {
@@ -115,7 +119,7 @@ REALstring EvaluateString(REALobject self, REALobject node) {
         self, node, nullptr,
         [](const pugi::xpath_query& query, const pugi::xpath_node& context, REALobject) {
             const pugi::string_t text = query.evaluate_string(context);
-            return BuildString(text.data(), text.size());
+            return ResultString(text.data(), text.size(), RaiseAs::XPath);
         });
 }
 

@@ -48,6 +48,29 @@ TEST_F(XPathQueryTest, UnreadableQueryTextRaisesMinusTwo) {
     }
 }
 
+// An unreadable query takes no lock on the variable set: the query object
+// outliving the failed constructor must not keep the set alive. A compile
+// error after the text was read does keep it.
+TEST_F(XPathQueryTest, UnreadableQueryTextLocksNoVariableSet) {
+    const struct {
+        const char* what;
+        bool readable;
+        int64_t code;
+        int64_t setsKept;
+    } cases[] = {{"unreadable", false, -2, 0}, {"compile error", true, -1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        emu::Value query = host().newInstance("TorvaneXml.XPathQuery");
+        emu::Value vars = Variables();
+        emu::Value text = c.readable ? Str("//book[") : host().strUnconvertible("//book");
+        ExpectXPathError([&] { Call(query, "Constructor", {text, vars}); }, c.code);
+        vars = {};
+        EXPECT_EQ(Live("TorvaneXml.XPathVariableSet"), c.setsKept);
+        query = {};
+        EXPECT_EQ(Live("TorvaneXml.XPathVariableSet"), 0);
+    }
+}
+
 TEST_F(XPathQueryTest, TypedEvaluations) {
     struct Case {
         const char* query;
