@@ -1,6 +1,7 @@
 // Class Document: a Node subclass that owns a parsed tree (or, from
 // Node.Root(), designates the document node of another Document's tree).
 #include "datetime/iso8601.h"
+#include "dom/document_file.h"
 #include "dom/records.h"
 #include "dom/string_writer.h"
 #include "host/exceptions.h"
@@ -107,8 +108,7 @@ REALobject LoadFromFile(REALobject f) {
         if (!doc.get()) return nullptr;
         // A file carries its own encoding (BOM or declaration): let pugixml
         // detect it.
-        pugi::xml_parse_result result = DocumentOf(doc.get())->load_file(
-            path.c_str(), pugi::parse_default, pugi::encoding_auto);
+        pugi::xml_parse_result result = LoadDocumentFile(*DocumentOf(doc.get()), path.c_str());
         if (!result) {
             RaiseParseFailure(result);
             return nullptr;
@@ -143,8 +143,7 @@ void SaveToFile2(REALobject self, REALobject f, RBBoolean overwrite, RBInteger f
             ThrowXmlException("Could not save file", -21);
             return;
         }
-        if (!doc->save_file(path.c_str(), "\t", static_cast<unsigned int>(formatModifier),
-                            pugi::encoding_auto))
+        if (!SaveDocumentFile(*doc, path.c_str(), static_cast<unsigned int>(formatModifier)))
             ThrowXmlException("Could not save file", -21);
     });
 }
