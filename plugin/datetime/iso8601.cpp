@@ -205,7 +205,7 @@ REALstring DateToISO8601(REALobject value) {
     return Shielded(REALstring(nullptr), [&] {
         char buffer[kDateTextCapacity];
         const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), true);
-        return BuildString(buffer, length);
+        return ResultString(buffer, length);
     });
 }
 
@@ -213,7 +213,7 @@ REALstring DateTimeToISO8601(REALobject value) {
     return Shielded(REALstring(nullptr), [&] {
         char buffer[kDateTextCapacity];
         const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), false);
-        return BuildString(buffer, length);
+        return ResultString(buffer, length);
     });
 }
 

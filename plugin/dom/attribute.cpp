@@ -32,7 +32,7 @@ RBBoolean GetEmpty(REALobject self, RBInteger) {
 }
 
 REALstring GetValue(REALobject self, RBInteger) {
-    return Shielded(REALstring(nullptr), [&] { return BuildString(AttributeOf(self).value()); });
+    return Shielded(REALstring(nullptr), [&] { return ResultString(AttributeOf(self).value()); });
 }
 
 using Readers = ValueReaders<pugi::xml_attribute, AttributeOf>;
@@ -46,7 +46,7 @@ struct AttributeStore {
 using Writers = ValueWriters<pugi::xml_attribute, AttributeOf, AttributeStore>;
 
 REALstring GetName(REALobject self, RBInteger) {
-    return Shielded(REALstring(nullptr), [&] { return BuildString(AttributeOf(self).name()); });
+    return Shielded(REALstring(nullptr), [&] { return ResultString(AttributeOf(self).name()); });
 }
 
 void SetName(REALobject self, RBInteger, REALstring value) {

@@ -57,7 +57,7 @@ REALobject AttributeResult(REALobject self, const xml_attribute& attribute) {
 }
 
 REALstring TextResult(const char* text) {
-    return BuildString(text);
+    return ResultString(text);
 }
 
 // ---- Properties ---------------------------------------------------------

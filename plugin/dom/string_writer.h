@@ -8,7 +8,6 @@
 #include <new>
 #include <pugixml.hpp>
 
-#include "host/exceptions.h"
 #include "host/strings.h"
 
 class xml_string_writer : public pugi::xml_writer {
@@ -31,13 +30,7 @@ public:
     size_t size() const { return size_; }
 
     // The collected text as a new UTF-8 host String for a member's result.
-    // Text the host cannot take (over its 32-bit length limit) is reported
-    // rather than silently returned as nil.
-    REALstring ToHostString() const {
-        REALstring str = BuildString(data(), size_);
-        if (!str && size_ != 0) ThrowXmlException("Could not build the result string", -8);
-        return str;
-    }
+    REALstring ToHostString() const { return ResultString(data(), size_); }
 
 private:
     void Grow(size_t more) {

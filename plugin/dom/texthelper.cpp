@@ -34,7 +34,7 @@ RBBoolean GetEmpty(REALobject self, RBInteger) {
 }
 
 REALstring GetValue(REALobject self, RBInteger) {
-    return Shielded(REALstring(nullptr), [&] { return BuildString(TextOf(self).get()); });
+    return Shielded(REALstring(nullptr), [&] { return ResultString(TextOf(self).get()); });
 }
 
 using Readers = ValueReaders<pugi::xml_text, TextOf>;

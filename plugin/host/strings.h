@@ -37,6 +37,18 @@ inline REALstring BuildString(const char* text) {
     return BuildString(text ? text : "", text ? std::strlen(text) : 0);
 }
 
+// The exception class of the member whose result is being built.
+enum class RaiseAs { Xml, XPath };
+
+// A member's String result from `length` bytes of UTF-8. Text longer than
+// the host can take raises "Could not build the result string" (-8) and
+// yields nil, the empty String, so a failure never passes for an empty result.
+REALstring ResultString(const char* bytes, size_t length, RaiseAs raiseAs = RaiseAs::Xml);
+
+inline REALstring ResultString(const char* text, RaiseAs raiseAs = RaiseAs::Xml) {
+    return ResultString(text ? text : "", text ? std::strlen(text) : 0, raiseAs);
+}
+
 // A host String reference released when this goes out of scope.
 class StringRef {
 public:

@@ -2,7 +2,7 @@
 
 void PluginTest::SetUp() {
     host_ = std::make_unique<emu::Host>(Config());
-    host_->load(TORVXML_PLUGIN_PATH);
+    host_->load(PluginPath());
 }
 
 void PluginTest::TearDown() {

@@ -14,6 +14,8 @@ class PluginTest : public ::testing::Test {
 protected:
     // Host settings for this fixture; override to test other hosts.
     virtual emu::HostConfig Config() const { return {}; }
+    // The plug-in library to load; override to test a build variant.
+    virtual std::string PluginPath() const { return TORVXML_PLUGIN_PATH; }
 
     void SetUp() override;
     void TearDown() override;
