@@ -1,6 +1,7 @@
 // Document.ToString, SaveToFile and DocumentElement: output under every
 // format flag, file preconditions, and Documents that do not own their tree.
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "node_support.h"
@@ -145,6 +146,7 @@ TEST_F(DocumentSaving, SaveToFileReplacesAnExistingFileOnlyWhenAllowed) {
     emu::HostException e = ExpectRaise([&] { SaveToFile(doc, host().folderItem(path), false); });
     ExpectXmlException(e, "File already exists", -12);
     EXPECT_EQ(TempDir::Read(path), "old content");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path("")), fs::directory_iterator()), 1);
 
     SaveToFile(doc, host().folderItem(path), true, fmt::kRaw | fmt::kNoDeclaration);
     EXPECT_EQ(TempDir::Read(path), "<new/>");
@@ -178,7 +180,8 @@ TEST_F(DocumentSaving, SaveToFileRefusesWithoutTouchingAnyFile) {
     }
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_FALSE(TempDir::Exists(fresh));
+    // Nothing else in the test folder either: no file, no leftover temporary.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path("")), fs::directory_iterator()), 1);
 }
 
 TEST_F(DocumentSaving, NeverBoundDocumentIsEmptyAndSavesNothing) {

@@ -96,4 +96,28 @@ TEST_F(ResultStrings, DateTextOverTheLimitRaises) {
     }
 }
 
+// The real limit, with the shipped plug-in: two copies of a 1 GiB attribute
+// make a result of just over 2^31-1 bytes. Needs about 8 GB of memory, so it
+// stays out of the default suite (see the README for how to run it).
+class HugeResultStrings : public PluginTest {};
+
+TEST_F(HugeResultStrings, DISABLED_EvaluateStringOverTwoGiBRaises) {
+    emu::Value doc = Parse("<r/>");
+    {
+        emu::Value attribute =
+            Call(Call(doc, "DocumentElement"), "Attribute", {Str("a"), Bool(true)});
+        Call(attribute, "Set", {Str(std::string((size_t{1} << 30) + 1, 'a'))});
+    }
+    emu::Value query = host().New("TorvaneXml.XPathQuery", {Str("concat(/r/@a, /r/@a)")});
+    emu::HostException e = ExpectRaise([&] { Call(query, "EvaluateString", {doc}); });
+    EXPECT_EQ(e.className, "TorvaneXPathException");
+    EXPECT_EQ(e.message, "Could not build the result string");
+    EXPECT_EQ(e.errorNumber, -8);
+    EXPECT_TRUE(e.returned.isNil());
+    // Just under the limit the same member answers the text.
+    emu::Value shorter =
+        host().New("TorvaneXml.XPathQuery", {Str("concat(/r/@a, substring(/r/@a, 4))")});
+    EXPECT_EQ(Call(shorter, "EvaluateString", {doc}).asString().size(), size_t{0x7FFFFFFF});
+}
+
 }  // namespace
