@@ -97,7 +97,7 @@ TEST_F(ResultStrings, DateTextOverTheLimitRaises) {
 }
 
 // The real limit, with the shipped plug-in: two copies of a 1 GiB attribute
-// make a result of just over 2^31-1 bytes. Needs about 8 GB of memory, so it
+// make a result of just over 2^31-1 bytes. Peaks at about 5 GB of memory, so it
 // stays out of the default suite (see the README for how to run it).
 class HugeResultStrings : public PluginTest {};
 
