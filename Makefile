@@ -40,6 +40,8 @@ bench: build
 
 docs: build
 	build/$(PRESET)/tools/torvxml-inspect --markdown build/$(PRESET)/plugin/TorvXml.so > docs/api.md
+	python3 tools/reference/generate.py --inspect build/$(PRESET)/tools/torvxml-inspect \
+		--plugin build/$(PRESET)/plugin/TorvXml.so --out docs/reference
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
