@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "host/exceptions.h"
-#include "host/hostcalls.h"
-#include "host/strings.h"
+#include "base/exceptions.h"
+#include "base/hostcalls.h"
+#include "base/strings.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include "datetime/iso8601.h"
 #include "dom/records.h"
 #include "dom/string_writer.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
 
 namespace {
 

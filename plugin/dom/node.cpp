@@ -1,12 +1,12 @@
 // Class Node: one node of a tree, or no node at all (an empty wrapper).
 // Members read and walk the node, edit the tree around it, and hand back new
 // wrappers that lock the owning Document of the node they were called on.
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
+#include "dom/node_xpath.h"
 #include "dom/records.h"
 #include "dom/string_writer.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
-#include "xpath/selection.h"
 
 REALobject CreateNode(REALobject owner, pugi::xml_node* handle) {
     REALobject obj = REALnewInstanceOfClass(&NodeClass);

@@ -7,8 +7,8 @@
 
 #include <pugixml.hpp>
 
-#include "host/hostcalls.h"
-#include "host/registration.h"
+#include "base/hostcalls.h"
+#include "base/registration.h"
 
 struct NodeData {
     REALobject owner;

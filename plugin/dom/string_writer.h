@@ -8,8 +8,8 @@
 #include <new>
 #include <pugixml.hpp>
 
-#include "host/exceptions.h"
-#include "host/strings.h"
+#include "base/exceptions.h"
+#include "base/strings.h"
 
 class xml_string_writer : public pugi::xml_writer {
 public:

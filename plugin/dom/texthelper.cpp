@@ -4,9 +4,9 @@
 #include "datetime/iso8601.h"
 #include "dom/records.h"
 #include "dom/value_members.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
 
 REALobject CreateText(REALobject owner, pugi::xml_text* handle) {
     REALobject obj = REALnewInstanceOfClass(&TextClass);

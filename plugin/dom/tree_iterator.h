@@ -8,8 +8,8 @@
 #include <string>
 
 #include "dom/records.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
 
 // The heap block a record owns: three iterators of one pugixml type.
 // begin and end are fixed at creation; current only moves forward.

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "dom/precision.h"
-#include "host/exceptions.h"
-#include "host/strings.h"
+#include "base/exceptions.h"
+#include "base/strings.h"
 #include "hostabi.h"
 
 template <class Handle, Handle (*HandleOf)(REALobject)>

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "dom/records.h"
-#include "host/exceptions.h"
-#include "host/hostcalls.h"
-#include "host/registration.h"
+#include "base/exceptions.h"
+#include "base/hostcalls.h"
+#include "base/registration.h"
 
 // Owning Documents held with one lock each, besides a record's own owner.
 using OwnerList = std::vector<REALobject>;

@@ -1,10 +1,9 @@
 // Node.SelectNodes and Node.SelectNode: compile and evaluate an expression in
 // one call with the node as context. Registered in Node's method table.
-#include "xpath/selection.h"
-
+#include "base/exceptions.h"
+#include "base/strings.h"
+#include "dom/node_xpath.h"
 #include "dom/records.h"
-#include "host/exceptions.h"
-#include "host/strings.h"
 #include "xpath/records.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Class XPathNode: one entry of an XPath result, a node or an attribute.
 #include "dom/records.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
 #include "xpath/records.h"
 
 REALobject CreateXPathNode(REALobject owner, pugi::xpath_node* entry) {

@@ -1,7 +1,7 @@
 // Class XPathNodeIterator: walks an XPathNodeSet in place with the host's
 // For Each protocol.
-#include "host/exceptions.h"
-#include "host/registration.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
 #include "xpath/records.h"
 
 REALobject CreateXPathNodeIterator(REALobject owner, REALobject nodeSetObject,

@@ -1,6 +1,6 @@
 // Class XPathNodeSet: the node-set result of an evaluation.
-#include "host/exceptions.h"
-#include "host/registration.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
 #include "xpath/records.h"
 
 REALobject CreateXPathNodeSet(REALobject owner, NodeSetValue* nodeSet) {

@@ -1,9 +1,9 @@
 // Class XPathQuery: an XPath expression compiled once and evaluated against
 // any number of context nodes.
 #include "dom/records.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
 #include "xpath/records.h"
 
 namespace {

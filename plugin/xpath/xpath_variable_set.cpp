@@ -5,9 +5,9 @@
 // entries lie in. The library copies a node set's entries but not the trees
 // they point into, so without those locks a query reading the variable would
 // walk a freed tree once host code dropped the Document.
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
 #include "xpath/records.h"
 
 namespace {

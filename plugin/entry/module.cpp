@@ -1,9 +1,9 @@
 // The module TorvaneXml: its class list, enumerations, constants and the
 // hidden CreateInstanceOfUnknownClass.
-#include "module.h"
+#include "entry/module.h"
 
-#include "registration.h"
-#include "strings.h"
+#include "base/registration.h"
+#include "base/strings.h"
 
 namespace {
 

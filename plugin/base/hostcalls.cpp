@@ -1,4 +1,4 @@
-#include "hostcalls.h"
+#include "base/hostcalls.h"
 
 REALResolverProc gResolver = nullptr;
 double g_XojoVersion = 0.0;

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "hostcalls.h"
+#include "base/hostcalls.h"
 
 // Every implementing function enters the tables as the host's generic REALproc.
 #define HOST_FN(f) reinterpret_cast<REALproc>(f)

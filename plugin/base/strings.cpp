@@ -1,4 +1,4 @@
-#include "strings.h"
+#include "base/strings.h"
 
 #include <climits>
 

@@ -1,9 +1,9 @@
 // The plug-in's front door: the exported entry, the version gate and the
 // registration of the module and the exception classes.
+#include "base/hostcalls.h"
+#include "base/registration.h"
 #include "datetime/iso8601.h"
-#include "hostcalls.h"
-#include "module.h"
-#include "registration.h"
+#include "entry/module.h"
 
 #if defined(WIN32) || defined(_WIN32)
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)

@@ -1,9 +1,9 @@
 // TorvaneXmlException, TorvaneXPathException and TorvaneXmlParserException.
 // They live beside the module, not in it: host code names them unqualified.
-#include "exceptions.h"
+#include "base/exceptions.h"
 
-#include "registration.h"
-#include "strings.h"
+#include "base/registration.h"
+#include "base/strings.h"
 
 namespace {
 
