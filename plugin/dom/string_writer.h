@@ -27,15 +27,13 @@ public:
         size_ += size;
     }
 
-    const char* data() const { return data_ ? data_ : ""; }
-    size_t size() const { return size_; }
-
     // The collected text as a new UTF-8 host String for a member's result.
     // Text the host cannot take (over its 32-bit length limit) is reported
     // rather than silently returned as nil.
     REALstring ToHostString() const {
-        REALstring str = BuildString(data(), size_);
-        if (!str && size_ != 0) ThrowXmlException("Could not build the result string", -8);
+        REALstring str = BuildString(data_ ? data_ : "", size_);
+        if (!str && size_ != 0)
+            ThrowXmlException("Could not build the result string", ErrorCode::OutOfMemory);
         return str;
     }
 
