@@ -75,7 +75,7 @@ REALmethodDefinition Methods[] = {
     Method(HOST_FN(Writers::SetUInt64), "Set(value as UInt64)"),
     Method(HOST_FN(Writers::SetSingle), "Set(value as Single)"),
     Method(HOST_FN(Writers::SetDouble), "Set(value as Double)"),
-    Method(HOST_FN((CompareIdentity<pugi::xml_attribute, AttributeOf>)),
+    Method(HOST_FN((Operator_Compare<pugi::xml_attribute, AttributeOf>)),
            "Operator_Compare(rhs As TorvaneXml.Attribute) As Integer"),
     Method(HOST_FN(Writers::SetDateTime), "Set(value as DateTime)"),
 };

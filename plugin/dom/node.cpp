@@ -600,7 +600,7 @@ REALmethodDefinition Methods[] = {
     Method(HOST_FN(SelectNode),
            "SelectNode(query as String, variables as TorvaneXml.XPathVariableSet = nil) as "
            "TorvaneXml.XPathNode"),
-    Method(HOST_FN((CompareIdentity<xml_node, NodeOf>)),
+    Method(HOST_FN((Operator_Compare<xml_node, NodeOf>)),
            "Operator_Compare(rhs As TorvaneXml.Node) As Integer"),
 };
 

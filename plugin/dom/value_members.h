@@ -81,7 +81,7 @@ struct ValueWriters {
 // Operator_Compare: identity of the underlying records, not document order
 // (pugixml orders handles by address); nil is never equal.
 template <class Handle, Handle (*HandleOf)(REALobject)>
-RBInteger CompareIdentity(REALobject self, REALobject rhs) {
+RBInteger Operator_Compare(REALobject self, REALobject rhs) {
     if (!rhs) return 1;
     const Handle left = HandleOf(self), right = HandleOf(rhs);
     if (left == right) return 0;
