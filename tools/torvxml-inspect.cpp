@@ -1,6 +1,8 @@
 // torvxml-inspect: loads a plug-in into the emulated host and prints what it
 // registered, exactly as the host sees it. The plain listing is a stable text
-// format for diffs; --markdown prints the API reference kept in docs/api.md.
+// format for diffs; --markdown prints the API reference kept in docs/api.md,
+// with the unit implementing each member (scripts/member-units reads that
+// from the plug-in's sources when this tool is built).
 //
 //   torvxml-inspect [--version 2019.1] [--markdown] PLUGIN
 //
@@ -15,6 +17,28 @@
 #include "emu/host.h"
 
 namespace {
+
+struct MemberUnit {
+    const char* owner;   // class or module name, without the module prefix
+    char kind;           // 'p' property, 'm' method, 's' shared method
+    const char* member;  // property name or method declaration
+    const char* unit;
+};
+
+const MemberUnit kMemberUnits[] = {
+#include "member_units.inc"
+};
+
+// Members the map does not place: the reference would be incomplete.
+std::vector<std::string> unplaced;
+
+std::string unitOf(const std::string& owner, char kind, const std::string& member) {
+    const std::string name = owner.substr(owner.rfind('.') + 1);
+    for (const MemberUnit& u : kMemberUnits)
+        if (u.kind == kind && name == u.owner && member == u.member) return u.unit;
+    unplaced.push_back(owner + " " + member);
+    return "?";
+}
 
 std::string hex(uint32_t v) {
     char buf[16];
@@ -134,29 +158,30 @@ std::string code(const std::string& s) {
     return "`" + cell(s) + "`";
 }
 
-void mdMethods(std::ostream& o, const char* title,
+void mdMethods(std::ostream& o, const std::string& owner, char kind, const char* title,
                const std::vector<emu::RegisteredMethod>& methods) {
     if (methods.empty()) return;
     bool attrs = false;
     for (const auto& m : methods) attrs = attrs || !m.attributes.empty();
     o << "\n### " << title << "\n\n";
-    o << (attrs ? "| Declaration | Flags | Attributes |\n|---|---|---|\n"
-                : "| Declaration | Flags |\n|---|---|\n");
+    o << (attrs ? "| Declaration | Flags | Attributes | Unit |\n|---|---|---|---|\n"
+                : "| Declaration | Flags | Unit |\n|---|---|---|\n");
     for (const auto& m : methods) {
         o << "| " << code(m.declaration) << " | " << hex(m.flags);
         if (attrs) o << " | " << cell(attributes(m.attributes));
-        o << " |\n";
+        o << " | " << code(unitOf(owner, kind, m.declaration)) << " |\n";
     }
 }
 
-void mdProperties(std::ostream& o, const char* title,
+void mdProperties(std::ostream& o, const std::string& owner, char kind, const char* title,
                   const std::vector<emu::RegisteredProperty>& props) {
     if (props.empty()) return;
     o << "\n### " << title << "\n\n";
-    o << "| Name | Type | Flags | Getter | Setter |\n|---|---|---|---|---|\n";
+    o << "| Name | Type | Flags | Getter | Setter | Unit |\n|---|---|---|---|---|---|\n";
     for (const auto& p : props) {
         o << "| " << code(p.name) << " | " << code(p.type) << " | " << hex(p.flags) << " | "
-          << getterKind(p) << " | " << setterKind(p) << " |\n";
+          << getterKind(p) << " | " << setterKind(p) << " | " << code(unitOf(owner, kind, p.name))
+          << " |\n";
     }
 }
 
@@ -189,8 +214,8 @@ void markdown(std::ostream& o, const emu::Host& host) {
     for (const auto& m : reg.modules) {
         o << "\n## Module " << code(m.name) << "\n";
         if (!m.attributes.empty()) o << "\nAttributes: " << cell(attributes(m.attributes)) << "\n";
-        mdMethods(o, "Methods", m.methods);
-        mdProperties(o, "Properties", m.properties);
+        mdMethods(o, m.name, 'm', "Methods", m.methods);
+        mdProperties(o, m.name, 'p', "Properties", m.properties);
         mdConstants(o, m.constants);
         mdEnums(o, m.name, m.enums);
         if (!m.classes.empty()) {
@@ -209,10 +234,10 @@ void markdown(std::ostream& o, const emu::Host& host) {
                                      : code(c.interfaces))
           << " | " << (c.hasDestructor ? "yes" : "no") << " |\n";
         if (!c.attributes.empty()) o << "\nAttributes: " << cell(attributes(c.attributes)) << "\n";
-        mdProperties(o, "Properties", c.properties);
-        mdProperties(o, "Shared properties", c.sharedProperties);
-        mdMethods(o, "Methods", c.methods);
-        mdMethods(o, "Shared methods", c.sharedMethods);
+        mdProperties(o, c.name, 'p', "Properties", c.properties);
+        mdProperties(o, c.name, 'q', "Shared properties", c.sharedProperties);
+        mdMethods(o, c.name, 'm', "Methods", c.methods);
+        mdMethods(o, c.name, 's', "Shared methods", c.sharedMethods);
         mdConstants(o, c.constants);
         mdEnums(o, c.name, c.enums);
     }
@@ -255,6 +280,11 @@ int main(int argc, char** argv) {
             markdown(out, host);
         } else {
             plain(out, host);
+        }
+        if (!unplaced.empty()) {
+            std::cerr << "torvxml-inspect: no implementing unit known for:\n";
+            for (const auto& member : unplaced) std::cerr << "  " << member << "\n";
+            return 1;
         }
         std::cout << out.str();
         emu::LeakReport r = host.leaks();

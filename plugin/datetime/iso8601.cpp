@@ -9,22 +9,20 @@
 #include <cstring>
 #include <string>
 
-#include "host/exceptions.h"
-#include "host/hostcalls.h"
-#include "host/strings.h"
+#include "base/hostcalls.h"
 
 namespace {
 
-REALclassRef timeZoneRef = nullptr;
-REALclassRef dateTimeRef = nullptr;
+REALclassRef gTimeZoneRef = nullptr;
+REALclassRef gDateTimeRef = nullptr;
 
 using DateTimeConstructor = void (*)(REALobject self, RBInteger year, RBInteger month,
                                      RBInteger day, RBInteger hour, RBInteger minute,
                                      RBInteger second, RBInteger nanosecond, REALobject timeZone);
 using TimeZoneConstructor = void (*)(REALobject self, RBInteger gmtOffsetInSeconds);
 
-DateTimeConstructor DateTime_Constructor_fp = nullptr;
-TimeZoneConstructor TimeZone_Constructor_fp = nullptr;
+DateTimeConstructor gDateTimeConstructor = nullptr;
+TimeZoneConstructor gTimeZoneConstructor = nullptr;
 
 const char kDateTimeConstructor[] =
     "Constructor(Year as Integer, Month as Integer, Day as Integer, hour as Integer, minute as "
@@ -68,34 +66,34 @@ bool Matches(const char* text, const char* pattern, size_t length) {
     return true;
 }
 
-int atoi_n(const char* text, size_t n) {
+int ParseDigits(const char* text, size_t n) {
     const std::string digits(text, n);
     return std::atoi(digits.c_str());
 }
 
-void DateTime_Constructor(DateTimeArgs& args) {
-    if (!DateTime_Constructor_fp)
-        DateTime_Constructor_fp = reinterpret_cast<DateTimeConstructor>(
+void ConstructDateTime(DateTimeArgs& args) {
+    if (!gDateTimeConstructor)
+        gDateTimeConstructor = reinterpret_cast<DateTimeConstructor>(
             REALLoadObjectMethod(args.dateTime, kDateTimeConstructor));
-    if (!DateTime_Constructor_fp) return;
+    if (!gDateTimeConstructor) return;
     if (args.hasZone) {
-        if (!timeZoneRef) timeZoneRef = REALGetClassRef("TimeZone");
-        if (!timeZoneRef) return;
-        args.timeZone = REALnewInstanceWithClass(timeZoneRef);
+        if (!gTimeZoneRef) gTimeZoneRef = REALGetClassRef("TimeZone");
+        if (!gTimeZoneRef) return;
+        args.timeZone = REALnewInstanceWithClass(gTimeZoneRef);
         if (!args.timeZone) return;
-        if (!TimeZone_Constructor_fp)
-            TimeZone_Constructor_fp = reinterpret_cast<TimeZoneConstructor>(
+        if (!gTimeZoneConstructor)
+            gTimeZoneConstructor = reinterpret_cast<TimeZoneConstructor>(
                 REALLoadObjectMethod(args.timeZone, kTimeZoneConstructor));
-        if (!TimeZone_Constructor_fp) return;
-        TimeZone_Constructor_fp(args.timeZone, args.gmtOffset);
+        if (!gTimeZoneConstructor) return;
+        gTimeZoneConstructor(args.timeZone, args.gmtOffset);
     }
-    DateTime_Constructor_fp(args.dateTime, args.year, args.month, args.day, args.hour, args.minute,
-                            args.second, 0, args.timeZone);
+    gDateTimeConstructor(args.dateTime, args.year, args.month, args.day, args.hour, args.minute,
+                         args.second, 0, args.timeZone);
     args.completed = true;
 }
 
-void DateTimeCallbackConstructor(void* block) {
-    DateTime_Constructor(*static_cast<DateTimeArgs*>(block));
+void ConstructInCallback(void* block) {
+    ConstructDateTime(*static_cast<DateTimeArgs*>(block));
 }
 
 // A new DateTime, or nil when the host refuses the fields (30 February, hour
@@ -103,10 +101,10 @@ void DateTimeCallbackConstructor(void* block) {
 // made-up date.
 REALobject CreateDateTime(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute,
                           int64_t second, bool hasZone, int64_t gmtOffset) {
-    if (!dateTimeRef) dateTimeRef = REALGetClassRef("DateTime");
-    if (!dateTimeRef) return nullptr;
+    if (!gDateTimeRef) gDateTimeRef = REALGetClassRef("DateTime");
+    if (!gDateTimeRef) return nullptr;
     DateTimeArgs args{};
-    args.dateTime = REALnewInstanceWithClass(dateTimeRef);
+    args.dateTime = REALnewInstanceWithClass(gDateTimeRef);
     if (!args.dateTime) return nullptr;
     args.year = year < 1 ? 1 : year;
     args.month = month;
@@ -116,7 +114,7 @@ REALobject CreateDateTime(int64_t year, int64_t month, int64_t day, int64_t hour
     args.second = second;
     args.hasZone = hasZone;
     args.gmtOffset = gmtOffset;
-    REALobject exception = REALCallFunctionWithExceptionHandler(DateTimeCallbackConstructor, &args);
+    REALobject exception = REALCallFunctionWithExceptionHandler(ConstructInCallback, &args);
     // The DateTime keeps its own reference to the zone.
     REALUnlockObject(args.timeZone);
     if (exception || !args.completed) {
@@ -127,20 +125,20 @@ REALobject CreateDateTime(int64_t year, int64_t month, int64_t day, int64_t hour
     return args.dateTime;
 }
 
-REALobject ParseDateTimeWithoutTimeFromISO8601(const char* text, size_t length) {
-    if (length < kDateLength || !Matches(text, kLongTemplate, kDateLength)) return nullptr;
-    return CreateDateTime(atoi_n(text, 4), atoi_n(text + 5, 2), atoi_n(text + 8, 2), 0, 0, 0, false,
-                          0);
-}
-
 }  // namespace
 
+REALobject ParseDateFromISO8601(const char* text, size_t length) {
+    if (length < kDateLength || !Matches(text, kLongTemplate, kDateLength)) return nullptr;
+    return CreateDateTime(ParseDigits(text, 4), ParseDigits(text + 5, 2), ParseDigits(text + 8, 2),
+                          0, 0, 0, false, 0);
+}
+
 void ResetDateTimeClassCaches() {
-    timeZoneRef = nullptr;
-    dateTimeRef = nullptr;
+    gTimeZoneRef = nullptr;
+    gDateTimeRef = nullptr;
     // The constructors were looked up on instances of those classes.
-    DateTime_Constructor_fp = nullptr;
-    TimeZone_Constructor_fp = nullptr;
+    gDateTimeConstructor = nullptr;
+    gTimeZoneConstructor = nullptr;
 }
 
 REALobject ParseDateTimeFromISO8601(const char* text, size_t length) {
@@ -151,12 +149,13 @@ REALobject ParseDateTimeFromISO8601(const char* text, size_t length) {
     if (!pattern || !Matches(text, pattern, length)) return nullptr;
     int64_t offset = 0;
     if (length == kLongLength) {
-        offset = int64_t(atoi_n(text + 20, 2)) * 3600 + int64_t(atoi_n(text + 23, 2)) * 60;
+        offset =
+            int64_t(ParseDigits(text + 20, 2)) * 3600 + int64_t(ParseDigits(text + 23, 2)) * 60;
         if (text[19] == '-') offset = -offset;
     }
-    return CreateDateTime(atoi_n(text, 4), atoi_n(text + 5, 2), atoi_n(text + 8, 2),
-                          atoi_n(text + 11, 2), atoi_n(text + 14, 2), atoi_n(text + 17, 2), true,
-                          offset);
+    return CreateDateTime(ParseDigits(text, 4), ParseDigits(text + 5, 2), ParseDigits(text + 8, 2),
+                          ParseDigits(text + 11, 2), ParseDigits(text + 14, 2),
+                          ParseDigits(text + 17, 2), true, offset);
 }
 
 // Fields are printed as their 64-bit values, so the text is always the true
@@ -199,30 +198,4 @@ size_t FormatDateTimeToISO8601(REALobject dateTime, char* buffer, size_t bufferS
         return 0;
     }
     return size_t(printed);
-}
-
-REALstring DateToISO8601(REALobject value) {
-    return Shielded(REALstring(nullptr), [&] {
-        char buffer[kDateTextCapacity];
-        const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), true);
-        return ResultString(buffer, length);
-    });
-}
-
-REALstring DateTimeToISO8601(REALobject value) {
-    return Shielded(REALstring(nullptr), [&] {
-        char buffer[kDateTextCapacity];
-        const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), false);
-        return ResultString(buffer, length);
-    });
-}
-
-REALobject ISO8601ToDateTime(REALstring value, RBBoolean skipTime) {
-    return Shielded(REALobject(nullptr), [&]() -> REALobject {
-        if (!value) return nullptr;
-        Utf8Arg text(value);
-        if (!text.ok()) return nullptr;
-        return skipTime ? ParseDateTimeWithoutTimeFromISO8601(text.c_str(), text.size())
-                        : ParseDateTimeFromISO8601(text.c_str(), text.size());
-    });
 }

@@ -8,14 +8,12 @@
 // Forgets the cached DateTime and TimeZone class references (plug-in entry).
 void ResetDateTimeClassCaches();
 
-// Members registered by Document, Attribute and TextHelper.
-REALstring DateToISO8601(REALobject value);
-REALstring DateTimeToISO8601(REALobject value);
-REALobject ISO8601ToDateTime(REALstring value, RBBoolean skipTime);
-
-// The date members of Attribute and TextHelper go through these two, so the
-// text shapes live in one place.
+// Every date member of Document, Attribute and TextHelper goes through these,
+// so the text shapes live in one place. A new DateTime, or nil for text of
+// another shape or a date the host refuses; the date-only form reads the
+// first ten characters and ignores the rest.
 REALobject ParseDateTimeFromISO8601(const char* text, size_t length);
+REALobject ParseDateFromISO8601(const char* text, size_t length);
 // Writes the long form of `dateTime` (nil: nothing) into `buffer`; returns the
 // number of characters written, never more than bufferSize - 1.
 size_t FormatDateTimeToISO8601(REALobject dateTime, char* buffer, size_t bufferSize, bool dateOnly);

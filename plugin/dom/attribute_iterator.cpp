@@ -6,8 +6,8 @@ namespace {
 
 using Range = IteratorRange<pugi::xml_attribute_iterator>;
 
-REALobject WrapAttribute(REALobject owner, const pugi::xml_attribute_iterator& at) {
-    return CreateAttribute(owner, *at);
+REALobject WrapAttribute(REALobject owner, const Range& range) {
+    return CreateAttribute(owner, *range.current);
 }
 
 using Walker = TreeIterator<Range, AttributeIteratorClass, WrapAttribute>;
@@ -16,28 +16,7 @@ using Walker = TreeIterator<Range, AttributeIteratorClass, WrapAttribute>;
 
 REALobject CreateAttributeIterator(REALobject owner, const pugi::xml_attribute_iterator& begin,
                                    const pugi::xml_attribute_iterator& end) {
-    std::unique_ptr<Range> range(new Range{begin, begin, end});
-    return Walker::Create(owner, std::move(range));
+    return Walker::Create(owner, std::unique_ptr<Range>(new Range{begin, begin, end}));
 }
 
-namespace {
-
-void Constructor(REALobject) {}
-
-REALproperty Properties[] = {
-    Property("Count", "Integer", HOST_FN(Walker::Count)),
-    Property("Any", "Boolean", HOST_FN(Walker::Any)),
-};
-
-REALmethodDefinition Methods[] = {
-    Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
-    Method(HOST_FN(Walker::MoveNext), "MoveNext() as Boolean", kFlagsHidden),
-    Method(HOST_FN(Walker::Value), "Value() as Variant", kFlagsHidden),
-    Method(HOST_FN(Walker::Iterable), "Iterator() as Iterator", kFlagsHidden),
-};
-
-}  // namespace
-
-REALclassDefinition AttributeIteratorClass = ClassRecord(
-    {"AttributeIterator", nullptr, sizeof(Walker::Data), HOST_FN(Walker::Destructor), Properties,
-     CountOf(Properties), Methods, CountOf(Methods), "Iterator,Iterable", nullptr, 0});
+REALclassDefinition AttributeIteratorClass = IteratorTables<Walker>::Record("AttributeIterator");

@@ -1,12 +1,12 @@
 // Class Document: a Node subclass that owns a parsed tree (or, from
 // Node.Root(), designates the document node of another Document's tree).
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
 #include "datetime/iso8601.h"
 #include "dom/document_file.h"
 #include "dom/records.h"
 #include "dom/string_writer.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
 
 namespace {
 
@@ -17,10 +17,10 @@ constexpr unsigned int kFormatDefault = pugi::format_default;
 // tree, its owner's when it came from Root(); nullptr for a record that was
 // never bound.
 pugi::xml_document* DocumentOf(REALobject self) {
-    const NodeData* data = ClassData<NodeData>(self, NodeClass);
+    const NodeData* data = NodeWrapper::DataOf(self);
     if (!data->ownsDocument) {
         if (!data->owner) return nullptr;
-        data = ClassData<NodeData>(data->owner, NodeClass);
+        data = NodeWrapper::DataOf(data->owner);
         if (!data->ownsDocument) return nullptr;
     }
     return static_cast<pugi::xml_document*>(data->handle);
@@ -28,7 +28,7 @@ pugi::xml_document* DocumentOf(REALobject self) {
 
 // Makes `obj` an owning Document with a new, empty tree.
 void BindNewDocument(REALobject obj) {
-    NodeData* data = ClassData<NodeData>(obj, NodeClass);
+    NodeData* data = NodeWrapper::DataOf(obj);
     data->handle = new pugi::xml_document();
     data->owner = obj;  // an owning Document holds no lock on itself
     data->ownsDocument = true;
@@ -48,7 +48,7 @@ void Constructor(REALobject self) {
 
 // The folder test of FolderItem changed its name in 2020.0.
 const char* FolderPropertyName() {
-    return g_XojoVersion >= 2020.0 ? "IsFolder" : "Directory";
+    return gXojoVersion >= 2020.0 ? "IsFolder" : "Directory";
 }
 
 bool BooleanProperty(REALobject obj, const char* name) {
@@ -58,14 +58,15 @@ bool BooleanProperty(REALobject obj, const char* name) {
 
 void RaiseParseFailure(const pugi::xml_parse_result& result) {
     ThrowParserException(result.description(), static_cast<int64_t>(result.offset),
-                         static_cast<int64_t>(result.status), -23);
+                         static_cast<int64_t>(result.status), ErrorCode::ParseFailed);
 }
 
-REALobject LoadFromString(REALstring data) {
+REALobject FromString(REALstring data) {
     return Shielded<REALobject>(nullptr, [&]() -> REALobject {
         Utf8Arg bytes(data);
         if (!bytes.ok()) {
-            ThrowParserException("Could not read the string as UTF-8", 0, kInternalError, -23);
+            ThrowParserException("Could not read the string as UTF-8", 0, kInternalError,
+                                 ErrorCode::ParseFailed);
             return nullptr;
         }
         ObjectRef doc(NewOwningDocument());
@@ -82,26 +83,28 @@ REALobject LoadFromString(REALstring data) {
     });
 }
 
-REALobject LoadFromFile(REALobject f) {
+REALobject FromFile(REALobject f) {
     return Shielded<REALobject>(nullptr, [&]() -> REALobject {
         if (!f) {
-            ThrowParserException("Parameter f may not be nil", 0, kInternalError, 1);
+            ThrowParserException("Parameter f may not be nil", 0, kInternalError,
+                                 ErrorCode::NilArgument);
             return nullptr;
         }
         if (!BooleanProperty(f, "Exists")) {
-            ThrowParserException("File does not exist", 0, kInternalError, -11);
+            ThrowParserException("File does not exist", 0, kInternalError, ErrorCode::FileMissing);
             return nullptr;
         }
         if (BooleanProperty(f, FolderPropertyName())) {
             ThrowParserException("Directory was found in place of the file", 0, kInternalError,
-                                 -17);
+                                 ErrorCode::FolderInPlace);
             return nullptr;
         }
         StringRef pathString;
         const bool havePath = REALGetPropValueString(f, "NativePath", pathString.out());
         Utf8Arg path(pathString.get());
         if (!havePath || !path.ok()) {
-            ThrowParserException("Could not open FolderItem.NativePath", 0, kInternalError, -23);
+            ThrowParserException("Could not open FolderItem.NativePath", 0, kInternalError,
+                                 ErrorCode::ParseFailed);
             return nullptr;
         }
         ObjectRef doc(NewOwningDocument());
@@ -117,19 +120,21 @@ REALobject LoadFromFile(REALobject f) {
     });
 }
 
-void SaveToFile2(REALobject self, REALobject f, RBBoolean overwrite, RBInteger formatModifier) {
+void SaveToFileWithModifier(REALobject self, REALobject f, RBBoolean overwrite,
+                            RBInteger formatModifier) {
     Shielded([&] {
         if (!f) {
-            ThrowXmlException("Parameter f may not be nil", 1);
+            ThrowXmlException("Parameter f may not be nil", ErrorCode::NilArgument);
             return;
         }
         if (BooleanProperty(f, "Exists")) {
             if (BooleanProperty(f, FolderPropertyName())) {
-                ThrowXmlException("Directory was found in place of the file", -17);
+                ThrowXmlException("Directory was found in place of the file",
+                                  ErrorCode::FolderInPlace);
                 return;
             }
             if (!overwrite) {
-                ThrowXmlException("File already exists", -12);
+                ThrowXmlException("File already exists", ErrorCode::FileExists);
                 return;
             }
         }
@@ -140,19 +145,19 @@ void SaveToFile2(REALobject self, REALobject f, RBBoolean overwrite, RBInteger f
         // A Document that was never bound has no tree to write; creating an
         // empty file would report success for nothing saved.
         if (!havePath || !path.ok() || !doc) {
-            ThrowXmlException("Could not save file", -21);
+            ThrowXmlException("Could not save file", ErrorCode::SaveFailed);
             return;
         }
         if (!SaveDocumentFile(*doc, path.c_str(), static_cast<unsigned int>(formatModifier)))
-            ThrowXmlException("Could not save file", -21);
+            ThrowXmlException("Could not save file", ErrorCode::SaveFailed);
     });
 }
 
 void SaveToFile(REALobject self, REALobject f, RBBoolean overwrite) {
-    SaveToFile2(self, f, overwrite, kFormatDefault);
+    SaveToFileWithModifier(self, f, overwrite, kFormatDefault);
 }
 
-REALstring ToString2(REALobject self, RBInteger formatModifier) {
+REALstring ToStringWithModifier(REALobject self, RBInteger formatModifier) {
     return Shielded<REALstring>(nullptr, [&]() -> REALstring {
         xml_string_writer writer;
         if (const pugi::xml_document* doc = DocumentOf(self))
@@ -162,7 +167,7 @@ REALstring ToString2(REALobject self, RBInteger formatModifier) {
 }
 
 REALstring ToString(REALobject self) {
-    return ToString2(self, kFormatDefault);
+    return ToStringWithModifier(self, kFormatDefault);
 }
 
 REALobject DocumentElement(REALobject self) {
@@ -172,20 +177,47 @@ REALobject DocumentElement(REALobject self) {
     });
 }
 
+// ---- Dates ------------------------------------------------------------
+
+REALstring DateToISO8601(REALobject value) {
+    return Shielded(REALstring(nullptr), [&] {
+        char buffer[kDateTextCapacity];
+        const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), true);
+        return ResultString(buffer, length);
+    });
+}
+
+REALstring DateTimeToISO8601(REALobject value) {
+    return Shielded(REALstring(nullptr), [&] {
+        char buffer[kDateTextCapacity];
+        const size_t length = FormatDateTimeToISO8601(value, buffer, sizeof(buffer), false);
+        return ResultString(buffer, length);
+    });
+}
+
+REALobject ISO8601ToDateTime(REALstring value, RBBoolean skipTime) {
+    return Shielded(REALobject(nullptr), [&]() -> REALobject {
+        if (!value) return nullptr;
+        Utf8Arg text(value);
+        if (!text.ok()) return nullptr;
+        return skipTime ? ParseDateFromISO8601(text.c_str(), text.size())
+                        : ParseDateTimeFromISO8601(text.c_str(), text.size());
+    });
+}
+
 REALmethodDefinition Methods[] = {
     Method(HOST_FN(Constructor), "Constructor()"),
     Method(HOST_FN(SaveToFile), "SaveToFile(f as FolderItem, overwrite as Boolean)"),
-    Method(HOST_FN(SaveToFile2),
+    Method(HOST_FN(SaveToFileWithModifier),
            "SaveToFile(f as FolderItem, overwrite as Boolean, formatModifier as Integer)"),
     Method(HOST_FN(ToString), "ToString() as String"),
-    Method(HOST_FN(ToString2), "ToString(formatModifier as Integer) as String"),
+    Method(HOST_FN(ToStringWithModifier), "ToString(formatModifier as Integer) as String"),
     Method(HOST_FN(DocumentElement), "DocumentElement() as TorvaneXml.Node"),
 };
 
-// The three date methods stand last: a 2019.1 host registers only the first two.
 REALmethodDefinition SharedMethods[] = {
-    Method(HOST_FN(LoadFromFile), "FromFile(f as FolderItem) as TorvaneXml.Document"),
-    Method(HOST_FN(LoadFromString), "FromString(data as String) as TorvaneXml.Document"),
+    Method(HOST_FN(FromFile), "FromFile(f as FolderItem) as TorvaneXml.Document"),
+    Method(HOST_FN(FromString), "FromString(data as String) as TorvaneXml.Document"),
     Method(HOST_FN(DateToISO8601), "DateToISO8601(value as DateTime) as String"),
     Method(HOST_FN(DateTimeToISO8601), "DateTimeToISO8601(value as DateTime) as String"),
     Method(HOST_FN(ISO8601ToDateTime),

@@ -6,8 +6,8 @@ namespace {
 
 using Range = NamedIteratorRange;
 
-REALobject WrapNode(REALobject owner, const pugi::xml_named_node_iterator& at) {
-    return CreateNode(owner, *at);
+REALobject WrapNode(REALobject owner, const Range& range) {
+    return CreateNode(owner, *range.current);
 }
 
 using Walker = TreeIterator<Range, NamedNodeIteratorClass, WrapNode>;
@@ -34,24 +34,4 @@ REALobject CreateNamedNodeIterator(REALobject owner, const pugi::xml_named_node_
     return Walker::Create(owner, std::move(range));
 }
 
-namespace {
-
-void Constructor(REALobject) {}
-
-REALproperty Properties[] = {
-    Property("Count", "Integer", HOST_FN(Walker::Count)),
-    Property("Any", "Boolean", HOST_FN(Walker::Any)),
-};
-
-REALmethodDefinition Methods[] = {
-    Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
-    Method(HOST_FN(Walker::MoveNext), "MoveNext() as Boolean", kFlagsHidden),
-    Method(HOST_FN(Walker::Value), "Value() as Variant", kFlagsHidden),
-    Method(HOST_FN(Walker::Iterable), "Iterator() as Iterator", kFlagsHidden),
-};
-
-}  // namespace
-
-REALclassDefinition NamedNodeIteratorClass = ClassRecord(
-    {"NamedNodeIterator", nullptr, sizeof(Walker::Data), HOST_FN(Walker::Destructor), Properties,
-     CountOf(Properties), Methods, CountOf(Methods), "Iterator,Iterable", nullptr, 0});
+REALclassDefinition NamedNodeIteratorClass = IteratorTables<Walker>::Record("NamedNodeIterator");

@@ -1,26 +1,13 @@
 // Class Node: one node of a tree, or no node at all (an empty wrapper).
 // Members read and walk the node, edit the tree around it, and hand back new
 // wrappers that lock the owning Document of the node they were called on.
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
+#include "dom/node_xpath.h"
 #include "dom/records.h"
 #include "dom/string_writer.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
-#include "xpath/selection.h"
-
-REALobject CreateNode(REALobject owner, pugi::xml_node* handle) {
-    REALobject obj = REALnewInstanceOfClass(&NodeClass);
-    if (!obj) {
-        delete handle;
-        return nullptr;
-    }
-    NodeData* data = ClassData<NodeData>(obj, NodeClass);
-    data->owner = owner;
-    REALLockObject(owner);
-    data->handle = handle;
-    data->ownsDocument = false;
-    return obj;
-}
+#include "dom/value_members.h"
 
 namespace {
 
@@ -30,18 +17,12 @@ using pugi::xml_node;
 void Constructor(REALobject) {}
 
 // Also runs for every Document: Document registers no destructor of its own.
+// An owning Document frees its tree and holds no lock on itself.
 void Destructor(REALobject self) {
-    NodeData* data = ClassData<NodeData>(self, NodeClass);
-    if (data->handle) {
-        if (data->ownsDocument)
-            delete static_cast<pugi::xml_document*>(data->handle);
-        else
-            delete data->handle;
-        data->handle = nullptr;
-    }
-    if (data->ownsDocument) return;
-    REALUnlockObject(data->owner);
-    data->owner = nullptr;
+    NodeData* data = NodeWrapper::DataOf(self);
+    if (!data->ownsDocument) return NodeWrapper::Destructor(self);
+    delete static_cast<pugi::xml_document*>(data->handle);
+    data->handle = nullptr;
 }
 
 // ---- Results ------------------------------------------------------------
@@ -56,10 +37,6 @@ REALobject AttributeResult(REALobject self, const xml_attribute& attribute) {
     return CreateAttribute(OwnerOf(self), attribute);
 }
 
-REALstring TextResult(const char* text) {
-    return ResultString(text);
-}
-
 // ---- Properties ---------------------------------------------------------
 
 RBBoolean GetEmpty(REALobject self, RBInteger) {
@@ -67,7 +44,7 @@ RBBoolean GetEmpty(REALobject self, RBInteger) {
 }
 
 REALstring GetName(REALobject self, RBInteger) {
-    return Shielded<REALstring>(nullptr, [&] { return TextResult(NodeOf(self).name()); });
+    return Shielded<REALstring>(nullptr, [&] { return ResultString(NodeOf(self).name()); });
 }
 
 void SetName(REALobject self, RBInteger, REALstring value) {
@@ -82,7 +59,7 @@ RBInteger GetType(REALobject self, RBInteger) {
 }
 
 REALstring GetValue(REALobject self, RBInteger) {
-    return Shielded<REALstring>(nullptr, [&] { return TextResult(NodeOf(self).value()); });
+    return Shielded<REALstring>(nullptr, [&] { return ResultString(NodeOf(self).value()); });
 }
 
 void SetValue(REALobject self, RBInteger, REALstring value) {
@@ -95,7 +72,7 @@ void SetValue(REALobject self, RBInteger, REALstring value) {
 REALstring GetTextValue(REALobject self, RBInteger) {
     return Shielded<REALstring>(nullptr, [&] {
         const pugi::xml_text text = NodeOf(self).text();
-        return TextResult(text.empty() ? "" : text.get());
+        return ResultString(text.empty() ? "" : text.get());
     });
 }
 
@@ -111,15 +88,15 @@ void SetTextValue(REALobject self, RBInteger, REALstring value) {
 
 // ---- Reading and navigation ---------------------------------------------
 
-REALstring ChildValue(REALobject self, REALstring childName) {
+REALstring ChildValueWithName(REALobject self, REALstring childName) {
     return Shielded<REALstring>(nullptr, [&] {
         Utf8Arg name(childName);
-        return TextResult(name.ok() ? NodeOf(self).child_value(name.c_str()) : "");
+        return ResultString(name.ok() ? NodeOf(self).child_value(name.c_str()) : "");
     });
 }
 
-REALstring ChildValue2(REALobject self) {
-    return Shielded<REALstring>(nullptr, [&] { return TextResult(NodeOf(self).child_value()); });
+REALstring ChildValue(REALobject self) {
+    return Shielded<REALstring>(nullptr, [&] { return ResultString(NodeOf(self).child_value()); });
 }
 
 // The document node as a non-owning Document; nil for an empty node.
@@ -127,18 +104,7 @@ REALobject Root(REALobject self) {
     return Shielded<REALobject>(nullptr, [&]() -> REALobject {
         const xml_node root = NodeOf(self).root();
         if (!root) return nullptr;
-        auto* handle = new xml_node(root);
-        REALobject doc = REALnewInstanceOfClass(&DocumentClass);
-        if (!doc) {
-            delete handle;
-            return nullptr;
-        }
-        NodeData* data = ClassData<NodeData>(doc, NodeClass);
-        data->owner = OwnerOf(self);
-        REALLockObject(data->owner);
-        data->handle = handle;
-        data->ownsDocument = false;
-        return doc;
+        return NodeWrapper::Create(OwnerOf(self), std::make_unique<xml_node>(root), DocumentClass);
     });
 }
 
@@ -164,8 +130,8 @@ REALobject Parent(REALobject self) {
     return Navigate(self, &xml_node::parent);
 }
 
-REALobject FindChildByAttribute(REALobject self, REALstring childName, REALstring attributeName,
-                                REALstring attributeValue) {
+REALobject FindChildByAttributeWithName(REALobject self, REALstring childName,
+                                        REALstring attributeName, REALstring attributeValue) {
     return Shielded<REALobject>(nullptr, [&] {
         Utf8Arg name(childName), attrName(attributeName), attrValue(attributeValue);
         xml_node found;
@@ -176,8 +142,8 @@ REALobject FindChildByAttribute(REALobject self, REALstring childName, REALstrin
     });
 }
 
-REALobject FindChildByAttribute2(REALobject self, REALstring attributeName,
-                                 REALstring attributeValue) {
+REALobject FindChildByAttribute(REALobject self, REALstring attributeName,
+                                REALstring attributeValue) {
     return Shielded<REALobject>(nullptr, [&] {
         Utf8Arg attrName(attributeName), attrValue(attributeValue);
         xml_node found;
@@ -226,7 +192,7 @@ REALobject ChildrenWithName(REALobject self, REALstring name) {
 
 // ---- Serialisation ------------------------------------------------------
 
-REALstring ToString2(REALobject self, RBInteger formatFlags) {
+REALstring ToStringWithFlags(REALobject self, RBInteger formatFlags) {
     return Shielded<REALstring>(nullptr, [&] {
         xml_string_writer writer;
         NodeOf(self).print(writer, "\t", static_cast<unsigned int>(formatFlags),
@@ -236,13 +202,13 @@ REALstring ToString2(REALobject self, RBInteger formatFlags) {
 }
 
 REALstring ToString(REALobject self) {
-    return ToString2(self, pugi::format_default);
+    return ToStringWithFlags(self, pugi::format_default);
 }
 
 // ---- Text and attributes ------------------------------------------------
 
 // Only a PCDATA node in first position counts as the node's text here.
-REALobject AccessText(REALobject self, RBBoolean create) {
+REALobject Text(REALobject self, RBBoolean create) {
     return Shielded<REALobject>(nullptr, [&] {
         xml_node node = NodeOf(self);
         const xml_node first = node.first_child();
@@ -251,7 +217,7 @@ REALobject AccessText(REALobject self, RBBoolean create) {
             text = first.text();
         else if (create)
             text = node.append_child(pugi::node_pcdata).text();
-        return CreateText(OwnerOf(self), new pugi::xml_text(text));
+        return CreateText(OwnerOf(self), text);
     });
 }
 
@@ -266,7 +232,7 @@ REALobject Attribute(REALobject self, REALstring name, RBBoolean create) {
     });
 }
 
-REALobject GetAttributes(REALobject self) {
+REALobject NodeAttributes(REALobject self) {
     return Shielded<REALobject>(nullptr, [&] {
         xml_node node = NodeOf(self);
         return CreateAttributeIterator(OwnerOf(self), node.attributes_begin(),
@@ -442,7 +408,7 @@ REALobject InsertChildAfterByType(REALobject self, RBInteger type, REALobject no
 RBBoolean RemoveChild(REALobject self, REALstring name) {
     return RemoveByName(self, name, [](xml_node n, NodeName s) { return n.remove_child(s); });
 }
-RBBoolean RemoveChildByNode(REALobject self, REALobject node) {
+RBBoolean RemoveChildByObject(REALobject self, REALobject node) {
     return Shielded<RBBoolean>(false,
                                [&] { return node && NodeOf(self).remove_child(NodeOf(node)); });
 }
@@ -452,7 +418,7 @@ RBBoolean RemoveAllChildren(REALobject self) {
 RBBoolean RemoveAttribute(REALobject self, REALstring name) {
     return RemoveByName(self, name, [](xml_node n, NodeName s) { return n.remove_attribute(s); });
 }
-RBBoolean RemoveAttributeByAttr(REALobject self, REALobject attr) {
+RBBoolean RemoveAttributeByObject(REALobject self, REALobject attr) {
     return Shielded<RBBoolean>(
         false, [&] { return attr && NodeOf(self).remove_attribute(AttributeOf(attr)); });
 }
@@ -513,33 +479,23 @@ REALobject InsertCopyAfter(REALobject self, REALobject copied, REALobject node) 
     });
 }
 
-REALobject AppendCopyA(REALobject self, REALobject copied) {
+REALobject AppendCopyByAttribute(REALobject self, REALobject copied) {
     return AttributeFromAttribute(self, copied,
                                   [](xml_node n, xml_attribute c) { return n.append_copy(c); });
 }
-REALobject PrependCopyA(REALobject self, REALobject copied) {
+REALobject PrependCopyByAttribute(REALobject self, REALobject copied) {
     return AttributeFromAttribute(self, copied,
                                   [](xml_node n, xml_attribute c) { return n.prepend_copy(c); });
 }
-REALobject InsertCopyBeforeA(REALobject self, REALobject copied, REALobject attr) {
+REALobject InsertCopyBeforeByAttribute(REALobject self, REALobject copied, REALobject attr) {
     return AttributeFromAttributeAt(
         self, copied, attr,
         [](xml_node n, xml_attribute c, xml_attribute at) { return n.insert_copy_before(c, at); });
 }
-REALobject InsertCopyAfterA(REALobject self, REALobject copied, REALobject attr) {
+REALobject InsertCopyAfterByAttribute(REALobject self, REALobject copied, REALobject attr) {
     return AttributeFromAttributeAt(
         self, copied, attr,
         [](xml_node n, xml_attribute c, xml_attribute at) { return n.insert_copy_after(c, at); });
-}
-
-// ---- Comparison -----------------------------------------------------------
-
-// Identity, not document order: pugixml orders nodes by their address.
-RBInteger Compare(REALobject self, REALobject rhs) {
-    if (!rhs) return 1;
-    const xml_node left = NodeOf(self), right = NodeOf(rhs);
-    if (left == right) return 0;
-    return left > right ? 1 : -1;
 }
 
 // ---- Registration ---------------------------------------------------------
@@ -554,15 +510,15 @@ REALproperty Properties[] = {
 
 REALmethodDefinition Methods[] = {
     Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
-    Method(HOST_FN(ChildValue), "ChildValue(childName as String) as String"),
-    Method(HOST_FN(ChildValue2), "ChildValue() as String"),
+    Method(HOST_FN(ChildValueWithName), "ChildValue(childName as String) as String"),
+    Method(HOST_FN(ChildValue), "ChildValue() as String"),
     Method(HOST_FN(Root), "Root() as TorvaneXml.Node"),
     Method(HOST_FN(NextSibling), "NextSibling() as TorvaneXml.Node"),
     Method(HOST_FN(PreviousSibling), "PreviousSibling() as TorvaneXml.Node"),
-    Method(HOST_FN(FindChildByAttribute),
+    Method(HOST_FN(FindChildByAttributeWithName),
            "FindChildByAttribute(childName as String, attributeName as String, attributeValue as "
            "String) as TorvaneXml.Node"),
-    Method(HOST_FN(FindChildByAttribute2),
+    Method(HOST_FN(FindChildByAttribute),
            "FindChildByAttribute(attributeName as String, attributeValue as String) as "
            "TorvaneXml.Node"),
     Method(HOST_FN(FirstElementByPath), "FirstElementByPath(path as String) as TorvaneXml.Node"),
@@ -589,18 +545,18 @@ REALmethodDefinition Methods[] = {
            "InsertChildAfter(type as TorvaneXml.NodeType, node as TorvaneXml.Node) as "
            "TorvaneXml.Node"),
     Method(HOST_FN(RemoveChild), "RemoveChild(name as String) as Boolean"),
-    Method(HOST_FN(RemoveChildByNode), "RemoveChild(node as TorvaneXml.Node) as Boolean"),
+    Method(HOST_FN(RemoveChildByObject), "RemoveChild(node as TorvaneXml.Node) as Boolean"),
     Method(HOST_FN(RemoveAllChildren), "RemoveAllChildren() as Boolean"),
     Method(HOST_FN(ToString), "ToString() as String"),
-    Method(HOST_FN(ToString2), "ToString(formatFlags as Integer) as String"),
-    Method(HOST_FN(AccessText), "Text(create as Boolean = false) as TorvaneXml.TextHelper"),
+    Method(HOST_FN(ToStringWithFlags), "ToString(formatFlags as Integer) as String"),
+    Method(HOST_FN(Text), "Text(create as Boolean = false) as TorvaneXml.TextHelper"),
     Method(HOST_FN(Attribute),
            "Attribute(name as String, create as Boolean = false) as TorvaneXml.Attribute"),
-    Method(HOST_FN(GetAttributes), "NodeAttributes() as TorvaneXml.AttributeIterator"),
+    Method(HOST_FN(NodeAttributes), "NodeAttributes() as TorvaneXml.AttributeIterator"),
     Method(HOST_FN(FirstAttribute), "FirstAttribute() as TorvaneXml.Attribute"),
     Method(HOST_FN(LastAttribute), "LastAttribute() as TorvaneXml.Attribute"),
     Method(HOST_FN(RemoveAttribute), "RemoveAttribute(name as String) as Boolean"),
-    Method(HOST_FN(RemoveAttributeByAttr),
+    Method(HOST_FN(RemoveAttributeByObject),
            "RemoveAttribute(attr as TorvaneXml.Attribute) as Boolean"),
     Method(HOST_FN(RemoveAllAttributes), "RemoveAllAttributes() as Boolean"),
     Method(HOST_FN(AppendAttribute), "AppendAttribute(name as String) as TorvaneXml.Attribute"),
@@ -627,23 +583,25 @@ REALmethodDefinition Methods[] = {
     Method(HOST_FN(InsertCopyAfter),
            "InsertCopyAfter(copied as TorvaneXml.Node, node as TorvaneXml.Node) as "
            "TorvaneXml.Node"),
-    Method(HOST_FN(AppendCopyA),
+    Method(HOST_FN(AppendCopyByAttribute),
            "AppendCopy(copied as TorvaneXml.Attribute) as TorvaneXml.Attribute"),
-    Method(HOST_FN(PrependCopyA),
+    Method(HOST_FN(PrependCopyByAttribute),
            "PrependCopy(copied as TorvaneXml.Attribute) as TorvaneXml.Attribute"),
-    Method(HOST_FN(InsertCopyBeforeA),
+    Method(HOST_FN(InsertCopyBeforeByAttribute),
            "InsertCopyBefore(copied as TorvaneXml.Attribute, attr as TorvaneXml.Attribute) as "
            "TorvaneXml.Attribute"),
-    Method(HOST_FN(InsertCopyAfterA),
+    Method(HOST_FN(InsertCopyAfterByAttribute),
            "InsertCopyAfter(copied as TorvaneXml.Attribute, attr as TorvaneXml.Attribute) as "
            "TorvaneXml.Attribute"),
+    // Implemented by the XPath layer: xpath/selection.cpp.
     Method(HOST_FN(SelectNodes),
            "SelectNodes(query as String, variables as TorvaneXml.XPathVariableSet = nil) as "
            "TorvaneXml.XPathNodeSet"),
     Method(HOST_FN(SelectNode),
            "SelectNode(query as String, variables as TorvaneXml.XPathVariableSet = nil) as "
            "TorvaneXml.XPathNode"),
-    Method(HOST_FN(Compare), "Operator_Compare(rhs As TorvaneXml.Node) As Integer"),
+    Method(HOST_FN((Operator_Compare<xml_node, NodeOf>)),
+           "Operator_Compare(rhs As TorvaneXml.Node) As Integer"),
 };
 
 }  // namespace

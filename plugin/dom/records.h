@@ -5,41 +5,44 @@
 // holds no lock.
 #pragma once
 
+#include <memory>
 #include <pugixml.hpp>
 
-#include "host/hostcalls.h"
-#include "host/registration.h"
+#include "base/hostcalls.h"
+#include "base/wrapper.h"
 
-struct NodeData {
-    REALobject owner;
-    // pugi::xml_node, or the pugi::xml_document itself when ownsDocument.
-    pugi::xml_node* handle;
+// The class records, defined in each class's unit.
+extern REALclassDefinition DocumentClass;
+extern REALclassDefinition NodeClass;
+extern REALclassDefinition AttributeClass;
+extern REALclassDefinition TextClass;
+extern REALclassDefinition NodeIteratorClass;
+extern REALclassDefinition NamedNodeIteratorClass;
+extern REALclassDefinition AttributeIteratorClass;
+
+// Node's and Document's record. The handle is a pugi::xml_node, or the
+// pugi::xml_document itself when ownsDocument.
+struct NodeData : WrapperRecord<pugi::xml_node> {
     bool ownsDocument;
 };
 
-struct AttributeData {
-    REALobject owner;
-    pugi::xml_attribute* handle;
-};
+using AttributeData = WrapperRecord<pugi::xml_attribute>;
+using TextHelperData = WrapperRecord<pugi::xml_text>;
 
-struct TextHelperData {
-    REALobject owner;
-    pugi::xml_text* handle;
-};
+using NodeWrapper = Wrapper<NodeData, NodeClass>;
+using AttributeWrapper = Wrapper<AttributeData, AttributeClass>;
+using TextWrapper = Wrapper<TextHelperData, TextClass>;
 
-// Each factory takes ownership of the heap handle, locks the owner and
-// returns a new object carrying one lock for the caller. Never nil unless the
-// host cannot make objects at all.
-REALobject CreateNode(REALobject owner, pugi::xml_node* handle);
-REALobject CreateAttribute(REALobject owner, pugi::xml_attribute* handle);
-REALobject CreateText(REALobject owner, pugi::xml_text* handle);
-
-// Convenience forms that allocate the handle from a value.
+// New wrappers: each locks the owner and returns an object carrying one lock
+// for the caller. Never nil unless the host cannot make objects at all.
 inline REALobject CreateNode(REALobject owner, const pugi::xml_node& node) {
-    return CreateNode(owner, new pugi::xml_node(node));
+    return NodeWrapper::Create(owner, std::make_unique<pugi::xml_node>(node));
 }
 inline REALobject CreateAttribute(REALobject owner, const pugi::xml_attribute& attribute) {
-    return CreateAttribute(owner, new pugi::xml_attribute(attribute));
+    return AttributeWrapper::Create(owner, std::make_unique<pugi::xml_attribute>(attribute));
+}
+inline REALobject CreateText(REALobject owner, const pugi::xml_text& text) {
+    return TextWrapper::Create(owner, std::make_unique<pugi::xml_text>(text));
 }
 
 // Iterator factories (the iterators' own units).
@@ -54,17 +57,23 @@ REALobject CreateAttributeIterator(REALobject owner, const pugi::xml_attribute_i
 // record that was never bound, so every member treats those as empty.
 inline pugi::xml_node NodeOf(REALobject obj) {
     if (!obj) return pugi::xml_node();
-    const NodeData* data = ClassData<NodeData>(obj, NodeClass);
+    const NodeData* data = NodeWrapper::DataOf(obj);
     return data->handle ? *data->handle : pugi::xml_node();
 }
 
 inline pugi::xml_attribute AttributeOf(REALobject obj) {
     if (!obj) return pugi::xml_attribute();
-    const AttributeData* data = ClassData<AttributeData>(obj, AttributeClass);
+    const AttributeData* data = AttributeWrapper::DataOf(obj);
     return data->handle ? *data->handle : pugi::xml_attribute();
+}
+
+// The text a TextHelper designates; the empty text for a never-bound record.
+inline pugi::xml_text TextOf(REALobject obj) {
+    const TextHelperData* data = TextWrapper::DataOf(obj);
+    return data->handle ? *data->handle : pugi::xml_text();
 }
 
 // The owner a new wrapper made from `obj` records.
 inline REALobject OwnerOf(REALobject obj) {
-    return obj ? ClassData<NodeData>(obj, NodeClass)->owner : nullptr;
+    return obj ? NodeWrapper::DataOf(obj)->owner : nullptr;
 }

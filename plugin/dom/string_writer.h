@@ -8,7 +8,7 @@
 #include <new>
 #include <pugixml.hpp>
 
-#include "host/strings.h"
+#include "base/strings.h"
 
 class xml_string_writer : public pugi::xml_writer {
 public:
@@ -26,11 +26,8 @@ public:
         size_ += size;
     }
 
-    const char* data() const { return data_ ? data_ : ""; }
-    size_t size() const { return size_; }
-
     // The collected text as a new UTF-8 host String for a member's result.
-    REALstring ToHostString() const { return ResultString(data(), size_); }
+    REALstring ToHostString() const { return ResultString(data_ ? data_ : "", size_); }
 
 private:
     void Grow(size_t more) {

@@ -1,18 +1,21 @@
-// One implementation of the host's iteration protocol over a live pugixml
-// range, shared by NodeIterator, NamedNodeIterator and AttributeIterator.
-// Each of those units instantiates TreeIterator with its own range block and
-// class record and ends with its registration tables.
+// One implementation of the host's iteration protocol over a range, shared by
+// NodeIterator, NamedNodeIterator, AttributeIterator (live pugixml ranges)
+// and XPathNodeIterator (the entries of a node set). Each of those units
+// instantiates TreeIterator with its own range block and class record and
+// ends with its registration tables.
 #pragma once
 
+#include <iterator>
 #include <memory>
 #include <string>
 
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/wrapper.h"
 #include "dom/records.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
 
-// The heap block a record owns: three iterators of one pugixml type.
-// begin and end are fixed at creation; current only moves forward.
+// The heap block a record owns: three iterators of one type. begin and end
+// are fixed at creation; current only moves forward.
 template <class It>
 struct IteratorRange {
     using Iterator = It;
@@ -26,60 +29,53 @@ struct NamedIteratorRange : IteratorRange<pugi::xml_named_node_iterator> {
     std::string name;
 };
 
-// Instance record of all three classes (zero-filled by the host, so a new
+// Instance record of an iterator class (zero-filled by the host, so a new
 // or never-bound record has no range and has not started).
 template <class Range>
-struct TreeIteratorData {
-    REALobject owner;
-    Range* range;
+struct TreeIteratorData : WrapperRecord<Range> {
     bool started;
 };
 
 static_assert(sizeof(TreeIteratorData<NamedIteratorRange>) == 3 * sizeof(void*),
               "iterator records are three words wide");
 
-// Range: IteratorRange<...> or NamedIteratorRange. The members have the
+// Range: an IteratorRange or a type derived from it. The members have the
 // host's signatures, so the class units register them directly.
-// Definition: the class record. MakeValue: wraps the item at an iterator.
+// Definition: the class record. MakeValue: wraps the item at range.current.
+// Data: the instance record, TreeIteratorData<Range> or derived from it.
 template <class Range, REALclassDefinition& Definition,
-          REALobject (*MakeValue)(REALobject owner, const typename Range::Iterator& at)>
+          REALobject (*MakeValue)(REALobject owner, const Range& range),
+          class Data = TreeIteratorData<Range>>
 struct TreeIterator {
-    using Data = TreeIteratorData<Range>;
+    using Life = Wrapper<Data, Definition>;
+    using RecordType = Data;
 
-    static Data* DataOf(REALobject self) { return ClassData<Data>(self, Definition); }
+    static Data* DataOf(REALobject self) { return Life::DataOf(self); }
 
-    // Takes the range block; locks the owner. Nil only when the host cannot
-    // make objects (the block is then freed).
+    // Takes the range block, positioned at its begin; locks the owner. Nil
+    // only when the host cannot make objects (the block is then freed).
     static REALobject Create(REALobject owner, std::unique_ptr<Range> range) {
-        REALobject obj = REALnewInstanceOfClass(&Definition);
-        if (!obj) return nullptr;
-        Data* data = DataOf(obj);
-        data->owner = owner;
-        REALLockObject(owner);
-        data->range = range.release();
-        data->range->current = data->range->begin;
-        return obj;
+        range->current = range->begin;
+        return Life::Create(owner, std::move(range));
     }
 
-    // Walks the whole range from begin on every call: the range is live.
-    static RBInteger Count(REALobject self, RBInteger) {
-        const Range* range = DataOf(self)->range;
-        if (!range) return 0;
-        RBInteger count = 0;
-        for (auto it = range->begin; it != range->end; ++it) ++count;
-        return count;
+    // Counts the whole range from begin on every call: a tree range is live.
+    static RBInteger GetCount(REALobject self, RBInteger) {
+        const Range* range = DataOf(self)->handle;
+        return range ? static_cast<RBInteger>(std::distance(range->begin, range->end)) : 0;
     }
 
-    static RBBoolean Any(REALobject self, RBInteger) {
-        const Range* range = DataOf(self)->range;
+    static RBBoolean GetAny(REALobject self, RBInteger) {
+        const Range* range = DataOf(self)->handle;
         return range && range->begin != range->end;
     }
 
     // Once at end, stays at end: pugixml's increment of an end iterator is
-    // undefined, so a finished iterator answers False again without stepping.
+    // undefined, and a second For Each over the same iterator, which does not
+    // rewind, must see no items rather than memory past the range.
     static RBBoolean MoveNext(REALobject self) {
         Data* data = DataOf(self);
-        Range* range = data->range;
+        Range* range = data->handle;
         if (!range) return false;
         if (!data->started)
             data->started = true;
@@ -91,24 +87,42 @@ struct TreeIterator {
     static REALobject Value(REALobject self) {
         return Shielded(REALobject(nullptr), [&]() -> REALobject {
             const Data* data = DataOf(self);
-            const Range* range = data->range;
+            const Range* range = data->handle;
             if (!range || range->current == range->end) return nullptr;
-            return MakeValue(data->owner, range->current);
+            return MakeValue(data->owner, *range);
         });
     }
 
     // The iterator is its own iterable; the lock is the host's reference to
     // the result. Not rewound.
-    static REALobject Iterable(REALobject self) {
+    static REALobject Iterator(REALobject self) {
         REALLockObject(self);
         return self;
     }
 
-    static void Destructor(REALobject self) {
-        Data* data = DataOf(self);
-        delete data->range;
-        data->range = nullptr;
-        REALUnlockObject(data->owner);
-        data->owner = nullptr;
+    static void Destructor(REALobject self) { Life::Destructor(self); }
+
+    static void Constructor(REALobject) {}
+};
+
+// The registration tables every iterator class has.
+template <class Walker>
+struct IteratorTables {
+    static inline REALproperty Properties[] = {
+        Property("Count", "Integer", HOST_FN(Walker::GetCount)),
+        Property("Any", "Boolean", HOST_FN(Walker::GetAny)),
+    };
+    static inline REALmethodDefinition Methods[] = {
+        Method(HOST_FN(Walker::Constructor), "Constructor()", kFlagsHidden),
+        Method(HOST_FN(Walker::MoveNext), "MoveNext() as Boolean", kFlagsHidden),
+        Method(HOST_FN(Walker::Value), "Value() as Variant", kFlagsHidden),
+        Method(HOST_FN(Walker::Iterator), "Iterator() as Iterator", kFlagsHidden),
+    };
+
+    static REALclassDefinition Record(const char* name,
+                                      REALproc destructor = HOST_FN(Walker::Destructor)) {
+        return ClassRecord({name, nullptr, sizeof(typename Walker::RecordType), destructor,
+                            Properties, CountOf(Properties), Methods, CountOf(Methods),
+                            "Iterator,Iterable", nullptr, 0});
     }
 };

@@ -1,107 +1,53 @@
 // Class XPathNodeIterator: walks an XPathNodeSet in place with the host's
 // For Each protocol.
-#include "host/exceptions.h"
-#include "host/registration.h"
+#include "dom/tree_iterator.h"
 #include "xpath/records.h"
-
-REALobject CreateXPathNodeIterator(REALobject owner, REALobject nodeSetObject,
-                                   const pugi::xpath_node_set* nodeSet) {
-    XPathNodeCursor* cursor = new XPathNodeCursor{};
-    REALobject obj = REALnewInstanceOfClass(&XPathNodeIteratorClass);
-    if (!obj) {
-        delete cursor;
-        return nullptr;
-    }
-    XPathNodeIteratorData* data = ClassData<XPathNodeIteratorData>(obj, XPathNodeIteratorClass);
-    data->owner = owner;
-    REALLockObject(owner);
-    data->nodeSetObject = nodeSetObject;
-    REALLockObject(nodeSetObject);
-    // Without a set the cursor stays all-null: first, current and end agree,
-    // an iteration over no entries.
-    cursor->nodeSet = nodeSet;
-    if (nodeSet) {
-        cursor->first = cursor->current = nodeSet->begin();
-        cursor->end = nodeSet->end();
-    }
-    data->cursor = cursor;
-    return obj;
-}
 
 namespace {
 
-XPathNodeIteratorData* DataOf(REALobject self) {
-    return ClassData<XPathNodeIteratorData>(self, XPathNodeIteratorClass);
+// The entries of one node set; `others` are its further owners (nil for a
+// set that was never bound, which has no entries).
+struct EntryRange : IteratorRange<const pugi::xpath_node*> {
+    const OwnerList* others;
+};
+
+REALobject WrapEntry(REALobject owner, const EntryRange& range) {
+    const pugi::xpath_node& entry = *range.current;
+    return CreateXPathNode(range.others ? OwnerOfEntry(entry, owner, *range.others) : owner, entry);
 }
 
-void Constructor(REALobject) {}
+// The record also holds the set walked, locked: the range points into it.
+struct XPathNodeIteratorData : TreeIteratorData<EntryRange> {
+    REALobject nodeSetObject;
+};
+static_assert(sizeof(void*) != 8 || sizeof(XPathNodeIteratorData) == 32, "XPath record layout");
+
+using Walker = TreeIterator<EntryRange, XPathNodeIteratorClass, WrapEntry, XPathNodeIteratorData>;
 
 void Destructor(REALobject self) {
-    XPathNodeIteratorData* data = DataOf(self);
-    delete data->cursor;
-    data->cursor = nullptr;
+    XPathNodeIteratorData* data = Walker::DataOf(self);
     REALUnlockObject(data->nodeSetObject);
     data->nodeSetObject = nullptr;
-    REALUnlockObject(data->owner);
-    data->owner = nullptr;
+    Walker::Destructor(self);
 }
-
-RBInteger Count(REALobject self, RBInteger) {
-    const XPathNodeCursor* cursor = DataOf(self)->cursor;
-    return cursor ? static_cast<RBInteger>(cursor->end - cursor->first) : 0;
-}
-
-RBBoolean Any(REALobject self, RBInteger) {
-    const XPathNodeCursor* cursor = DataOf(self)->cursor;
-    return cursor && cursor->first != cursor->end;
-}
-
-// Stays at the end once there: a second For Each over the same iterator,
-// which does not rewind, sees no entries rather than memory past the set.
-RBBoolean MoveNext(REALobject self) {
-    XPathNodeIteratorData* data = DataOf(self);
-    XPathNodeCursor* cursor = data->cursor;
-    if (!cursor) return false;
-    if (!data->started)
-        data->started = 1;
-    else if (cursor->current != cursor->end)
-        ++cursor->current;
-    return cursor->current != cursor->end;
-}
-
-REALobject Value(REALobject self) {
-    return Shielded<REALobject>(nullptr, [&]() -> REALobject {
-        XPathNodeIteratorData* data = DataOf(self);
-        const XPathNodeCursor* cursor = data->cursor;
-        if (!cursor || cursor->current == cursor->end) return nullptr;
-        const pugi::xpath_node entry = *cursor->current;
-        if (!entry) return nullptr;
-        const NodeSetValue* value =
-            ClassData<XPathNodeSetData>(data->nodeSetObject, XPathNodeSetClass)->nodeSet;
-        REALobject owner = value ? OwnerOfEntry(entry, data->owner, value->others) : data->owner;
-        return CreateXPathNode(owner, new pugi::xpath_node(entry));
-    });
-}
-
-REALobject Iterable(REALobject self) {
-    REALLockObject(self);
-    return self;
-}
-
-REALproperty Properties[] = {
-    Property("Count", "Integer", HOST_FN(Count)),
-    Property("Any", "Boolean", HOST_FN(Any)),
-};
-
-REALmethodDefinition Methods[] = {
-    Method(HOST_FN(Constructor), "Constructor()", kFlagsHidden),
-    Method(HOST_FN(MoveNext), "MoveNext() as Boolean", kFlagsHidden),
-    Method(HOST_FN(Value), "Value() as Variant", kFlagsHidden),
-    Method(HOST_FN(Iterable), "Iterator() as Iterator", kFlagsHidden),
-};
 
 }  // namespace
 
-REALclassDefinition XPathNodeIteratorClass = ClassRecord(
-    {"XPathNodeIterator", nullptr, sizeof(XPathNodeIteratorData), HOST_FN(Destructor), Properties,
-     CountOf(Properties), Methods, CountOf(Methods), "Iterator,Iterable", nullptr, 0});
+REALobject CreateXPathNodeIterator(REALobject owner, REALobject nodeSetObject) {
+    std::unique_ptr<EntryRange> range(new EntryRange{});
+    // Without a set the range stays all-null: begin, current and end agree,
+    // an iteration over no entries.
+    if (const NodeSetValue* value = XPathNodeSetWrapper::DataOf(nodeSetObject)->handle) {
+        range->begin = value->set.begin();
+        range->end = value->set.end();
+        range->others = &value->others;
+    }
+    REALobject obj = Walker::Create(owner, std::move(range));
+    if (!obj) return nullptr;
+    Walker::DataOf(obj)->nodeSetObject = nodeSetObject;
+    REALLockObject(nodeSetObject);
+    return obj;
+}
+
+REALclassDefinition XPathNodeIteratorClass =
+    IteratorTables<Walker>::Record("XPathNodeIterator", HOST_FN(Destructor));

@@ -1,17 +1,15 @@
 // Class XPathQuery: an XPath expression compiled once and evaluated against
 // any number of context nodes.
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
 #include "dom/records.h"
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
 #include "xpath/records.h"
 
 namespace {
 
 const char kUnreadableQuery[] = "Could not parse string";
 const char kNilNode[] = "Parameter node is nil";
-constexpr int64_t kUnreadableQueryCode = -2;
-constexpr int64_t kNilNodeCode = 1;
 
 XPathQueryData* DataOf(REALobject self) {
     return ClassData<XPathQueryData>(self, XPathQueryClass);
@@ -20,18 +18,13 @@ XPathQueryData* DataOf(REALobject self) {
 // Compiles the query text against the library set `variables` (null for
 // none). Failures leave the record without a compiled query.
 void Compile(REALobject self, const Utf8Arg& text, pugi::xpath_variable_set* variables) {
-    try {
-        DataOf(self)->query = new pugi::xpath_query(text.c_str(), variables);
-    } catch (const pugi::xpath_exception& e) {
-        ThrowLibraryError(e);
-    } catch (const std::bad_alloc& e) {
-        ThrowOutOfMemory(e);
-    }
+    Shielded([&] { DataOf(self)->query = new pugi::xpath_query(text.c_str(), variables); },
+             FailureClass::XPath);
 }
 
 // False, with the exception raised, when the host cannot hand over the text.
 bool Readable(const Utf8Arg& text) {
-    if (!text.ok()) ThrowXPathException(kUnreadableQuery, 0, kUnreadableQueryCode);
+    if (!text.ok()) ThrowXPathException(kUnreadableQuery, 0, ErrorCode::UnreadableQuery);
     return text.ok();
 }
 
@@ -44,7 +37,7 @@ void Constructor(REALobject self, REALstring query) {
 // and stays locked for the life of the query, also when compiling fails: the
 // compiled form refers to the set's variables. A set that holds no variables
 // yet counts as none.
-void Constructor2(REALobject self, REALstring query, REALobject variables) {
+void ConstructorWithVariables(REALobject self, REALstring query, REALobject variables) {
     Utf8Arg text(query);
     if (!Readable(text)) return;
     if (!variables) {
@@ -74,21 +67,14 @@ void Destructor(REALobject self) {
 template <class R, class Evaluation>
 R Evaluate(REALobject self, REALobject node, R empty, Evaluation&& evaluate) {
     if (!node) {
-        ThrowXPathException(kNilNode, 0, kNilNodeCode);
+        ThrowXPathException(kNilNode, 0, ErrorCode::NilArgument);
         return empty;
     }
     const pugi::xpath_query* query = DataOf(self)->query;
     if (!query) return empty;
-    try {
-        return evaluate(*query, pugi::xpath_node(NodeOf(node)), OwnerOf(node));
-    } catch (const pugi::xpath_exception& e) {
-        ThrowLibraryError(e);
-    } catch (const std::bad_alloc& e) {
-        ThrowOutOfMemory(e);
-    } catch (const std::exception& e) {
-        ReportEscapedException(&e, false);
-    }
-    return empty;
+    return Shielded(
+        empty, [&] { return evaluate(*query, pugi::xpath_node(NodeOf(node)), OwnerOf(node)); },
+        FailureClass::XPath);
 }
 
 REALobject EvaluateNodeSet(REALobject self, REALobject node) {
@@ -131,13 +117,13 @@ REALobject EvaluateNode(REALobject self, REALobject node) {
                                     if (!entry) return nullptr;
                                     REALobject entryOwner = OwnerOfEntry(
                                         entry, owner, VariableOwnersOf(DataOf(self)->variables));
-                                    return CreateXPathNode(entryOwner, new pugi::xpath_node(entry));
+                                    return CreateXPathNode(entryOwner, entry);
                                 });
 }
 
 REALmethodDefinition Methods[] = {
     Method(HOST_FN(Constructor), "Constructor(query as String)", kFlagsPublic),
-    Method(HOST_FN(Constructor2),
+    Method(HOST_FN(ConstructorWithVariables),
            "Constructor(query as String, variables as TorvaneXml.XPathVariableSet)", kFlagsPublic),
     Method(HOST_FN(EvaluateNodeSet),
            "EvaluateNodeSet(node as TorvaneXml.Node) as TorvaneXml.XPathNodeSet"),

@@ -5,17 +5,17 @@
 // entries lie in. The library copies a node set's entries but not the trees
 // they point into, so without those locks a query reading the variable would
 // walk a freed tree once host code dropped the Document.
-#include "host/exceptions.h"
-#include "host/registration.h"
-#include "host/strings.h"
+#include <algorithm>
+
+#include "base/exceptions.h"
+#include "base/registration.h"
+#include "base/strings.h"
 #include "xpath/records.h"
 
 namespace {
 
 const char kSetFailed[] = "Could not set variable with this name.";
 const char kNilNodeSet[] = "Node set can not be set to nil";
-constexpr int64_t kSetFailedCode = -19;
-constexpr int64_t kNilNodeSetCode = -20;
 
 XPathVariableSetData* DataOf(REALobject self) {
     return ClassData<XPathVariableSetData>(self, XPathVariableSetClass);
@@ -53,14 +53,11 @@ void Add(REALobject self, REALstring name, RBInteger type) {
 // unreadable name and exhausted memory all raise the same failure.
 template <class Store>
 void SetWith(REALobject self, REALstring name, Store&& store) {
-    bool stored = false;
-    try {
+    const bool stored = Attempted([&] {
         Utf8Arg text(name);
-        if (text.ok()) stored = store(StateOf(self), text.c_str());
-    } catch (const std::exception&) {
-        stored = false;
-    }
-    if (!stored) ThrowXPathException(kSetFailed, 0, kSetFailedCode);
+        return text.ok() && store(StateOf(self), text.c_str());
+    });
+    if (!stored) ThrowXPathException(kSetFailed, 0, ErrorCode::VariableRefused);
 }
 
 void SetBoolean(REALobject self, REALstring name, RBBoolean value) {
@@ -75,37 +72,34 @@ void SetDouble(REALobject self, REALstring name, double value) {
     });
 }
 
+// The value is read before the name, as the host hands them over.
 void SetString(REALobject self, REALstring name, REALstring value) {
-    bool stored = false;
-    try {
+    const bool stored = Attempted([&] {
         Utf8Arg text(value);
-        if (text.ok()) {
-            Utf8Arg key(name);
-            if (key.ok()) stored = StateOf(self).variables.set(key.c_str(), text.c_str());
-        }
-    } catch (const std::exception&) {
-        stored = false;
-    }
-    if (!stored) ThrowXPathException(kSetFailed, 0, kSetFailedCode);
+        if (!text.ok()) return false;
+        Utf8Arg key(name);
+        return key.ok() && StateOf(self).variables.set(key.c_str(), text.c_str());
+    });
+    if (!stored) ThrowXPathException(kSetFailed, 0, ErrorCode::VariableRefused);
 }
 
 // Stores a copy of the entries and locks the owners of their trees; the
 // locks the variable's previous value held go once the new value is in.
-void SetNodeSet(REALobject self, REALstring name, REALobject value) {
+void SetXPathNodeSet(REALobject self, REALstring name, REALobject value) {
     if (!value) {
-        ThrowXPathException(kNilNodeSet, 0, kNilNodeSetCode);
+        ThrowXPathException(kNilNodeSet, 0, ErrorCode::NilNodeSet);
         return;
     }
-    const XPathNodeSetData* source = ClassData<XPathNodeSetData>(value, XPathNodeSetClass);
+    const XPathNodeSetData* source = XPathNodeSetWrapper::DataOf(value);
     SetWith(self, name, [&](VariableSetState& state, const char* key) {
         static const pugi::xpath_node_set kNoEntries;
-        const pugi::xpath_node_set& entries = source->nodeSet ? source->nodeSet->set : kNoEntries;
+        const pugi::xpath_node_set& entries = source->handle ? source->handle->set : kNoEntries;
         // Everything that can run out of memory happens before the value is
         // stored, so a stored value always holds its locks.
         OwnerList held;
         if (!entries.empty()) {
             if (source->owner) held.push_back(source->owner);
-            for (REALobject other : source->nodeSet->others)
+            for (REALobject other : source->handle->others)
                 if (std::find(held.begin(), held.end(), other) == held.end()) held.push_back(other);
         }
         OwnerList& slot = state.owners[key];
@@ -123,11 +117,34 @@ REALmethodDefinition Methods[] = {
     Method(HOST_FN(SetBoolean), "Set(name as String, value as Boolean)", kFlagsPublic),
     Method(HOST_FN(SetDouble), "Set(name as String, value as Double)", kFlagsPublic),
     Method(HOST_FN(SetString), "Set(name as String, value as String)", kFlagsPublic),
-    Method(HOST_FN(SetNodeSet), "Set(name as String, value as TorvaneXml.XPathNodeSet)",
+    Method(HOST_FN(SetXPathNodeSet), "Set(name as String, value as TorvaneXml.XPathNodeSet)",
            kFlagsPublic),
 };
 
 }  // namespace
+
+VariableSetState::~VariableSetState() {
+    for (auto& variable : owners)
+        for (REALobject owner : variable.second) REALUnlockObject(owner);
+}
+
+pugi::xpath_variable_set* VariablesOf(REALobject variableSet) {
+    if (!variableSet) return nullptr;
+    VariableSetState* state = DataOf(variableSet)->variableSet;
+    return state ? &state->variables : nullptr;
+}
+
+OwnerList VariableOwnersOf(REALobject variableSet) {
+    OwnerList result;
+    if (!variableSet) return result;
+    const VariableSetState* state = DataOf(variableSet)->variableSet;
+    if (!state) return result;
+    for (const auto& variable : state->owners)
+        for (REALobject owner : variable.second)
+            if (std::find(result.begin(), result.end(), owner) == result.end())
+                result.push_back(owner);
+    return result;
+}
 
 REALclassDefinition XPathVariableSetClass =
     ClassRecord({"XPathVariableSet", nullptr, sizeof(XPathVariableSetData), HOST_FN(Destructor),

@@ -1,5 +1,7 @@
 // Adding and removing children: by name, by NodeType, next to a reference
 // child, and which kinds of node may hold which.
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,12 +33,18 @@ protected:
         return k;
     }
 
-    // Which children pugixml lets a node of type `parent` hold.
+    // The children each kind of node takes, written out: a document every
+    // kind that can stand in a tree, an element all but declarations and
+    // doctypes, any other node none.
     static bool Allowed(int64_t parent, int64_t child) {
-        if (parent != nt::kDocument && parent != nt::kElement) return false;
-        if (child < nt::kElement || child > nt::kDoctype) return false;
-        if (child == nt::kDeclaration || child == nt::kDoctype) return parent == nt::kDocument;
-        return true;
+        static const std::map<int64_t, std::set<int64_t>> kTakes = {
+            {nt::kDocument,
+             {nt::kElement, nt::kPcdata, nt::kCdata, nt::kComment, nt::kPi, nt::kDeclaration,
+              nt::kDoctype}},
+            {nt::kElement, {nt::kElement, nt::kPcdata, nt::kCdata, nt::kComment, nt::kPi}},
+        };
+        const auto it = kTakes.find(parent);
+        return it != kTakes.end() && it->second.count(child) > 0;
     }
 };
 

@@ -27,7 +27,6 @@ constexpr int64_t kIndent = 0x01, kWriteBom = 0x02, kRaw = 0x04, kNoDeclaration 
 
 class DomTest : public PluginTest {
 protected:
-    emu::Value Nil() { return emu::Value(); }
     // A nil object reference, as a variable of a class type holds it.
     emu::Value NilObject() { return emu::Value::AdoptObject(host(), nullptr); }
 
@@ -52,11 +51,6 @@ protected:
         return {};
     }
 
-    // An object made by class name, whose record no factory ever filled.
-    emu::Value Unbound(const std::string& className) {
-        return host().callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {Str(className)});
-    }
-
     bool IsEmpty(const emu::Value& wrapper) { return Get(wrapper, "Empty").asBool(); }
     int64_t TypeOf(const emu::Value& node) { return Get(node, "Type").asInt(); }
     std::string NameOf(const emu::Value& wrapper) { return GetString(wrapper, "Name"); }
@@ -75,12 +69,6 @@ protected:
                                                          : NameOf(child));
         });
         return names;
-    }
-
-    int64_t Live(const std::string& className) {
-        const emu::LeakReport report = host().leaks();
-        auto it = report.liveObjects.find(className);
-        return it == report.liveObjects.end() ? 0 : it->second;
     }
 };
 

@@ -1,6 +1,7 @@
-// What the host sees when the plug-in registers: the module, its class list,
-// enumerations, constants and hidden method, and the exception classes. The
-// texts are compared byte for byte: host code and the IDE depend on them.
+// What the host sees when the plug-in registers: the module, its class list
+// and hidden method, and the exception classes. Constants and enumerations
+// are pinned, with every other text, by the API reference check
+// (docs/api.md against the registration).
 #include <string>
 #include <vector>
 
@@ -10,30 +11,10 @@ namespace {
 
 using Registration = PluginTest;
 
-TEST_F(Registration, ModuleHasItsNameConstantsEnumerationsAndHiddenMethod) {
+TEST_F(Registration, ModuleHasItsNameAndHiddenMethod) {
     const emu::RegisteredModule* module = host().registry().findModule("TorvaneXml");
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(host().registry().modules.size(), 1u);
-
-    const std::vector<std::string> constants = {
-        "Version = 1.1",
-        "FORMAT_INDENT = &h01",
-        "FORMAT_WRITE_BOM = &h02",
-        "FORMAT_RAW = &h04",
-        "FORMAT_NO_DECLARATION = &h08",
-        "FORMAT_NO_ESCAPES = &h10",
-        "FORMAT_SAVE_FILE_TEXT = &h20",
-        "FORMAT_INDENT_ATTRIBUTES = &h40",
-        "FORMAT_NO_EMPTY_ELEMENT_TAGS = &h80",
-        "FORMAT_SKIP_CONTROL_CHARS = &h100",
-        "FORMAT_ATTRIBUTE_SINGLE_QUOTE = &h200",
-        "FORMAT_DEFAULT = &h01",
-    };
-    ASSERT_EQ(module->constants.size(), constants.size());
-    for (size_t i = 0; i < constants.size(); ++i) {
-        EXPECT_EQ(module->constants[i].declaration, constants[i]);
-        EXPECT_EQ(module->constants[i].flags, 0x24u) << constants[i];
-    }
 
     ASSERT_EQ(module->methods.size(), 1u);
     const emu::RegisteredMethod& hidden = module->methods[0];
@@ -42,37 +23,6 @@ TEST_F(Registration, ModuleHasItsNameConstantsEnumerationsAndHiddenMethod) {
     ASSERT_EQ(hidden.attributes.size(), 1u);
     EXPECT_EQ(hidden.attributes[0].first, "Hidden");
     EXPECT_EQ(hidden.attributes[0].second, "");
-}
-
-TEST_F(Registration, EnumerationsCarryTheLibraryNumbering) {
-    const emu::RegisteredModule* module = host().registry().findModule("TorvaneXml");
-    ASSERT_NE(module, nullptr);
-    struct Expected {
-        const char* name;
-        std::vector<std::string> entries;
-    };
-    const std::vector<Expected> expected = {
-        {"NodeType",
-         {"NODE_NULL = 0", "NODE_DOCUMENT= 1", "NODE_ELEMENT = 2", "NODE_PCDATA = 3",
-          "NODE_CDATA = 4", "NODE_COMMENT = 5", "NODE_PI = 6", "NODE_DECLARATION = 7",
-          "NODE_DOCTYPE = 8"}},
-        {"ParsingStatus",
-         {"NO_ERROR = 0", "FILE_NOT_FOUND = 1", "IO_ERROR = 2", "OUT_OF_MEMORY = 3",
-          "INTERNAL_ERROR = 4", "UNRECONGNIZED_TAG = 5", "BAD_PI = 6", "BAD_COMMENT = 7",
-          "BAD_CDATA = 8", "BAD_DOCTYPE = 9", "BAD_PCDATA = 10", "BAD_START_ELEMENT = 11",
-          "BAD_ATTRIBUTE = 12", "BAD_END_ELEMENT = 13", "END_ELEMENT_MISMATCH = 14",
-          "APPEND_INVALID_ROOT = 15", "NO_DOCUMENT_ELEMENT = 16"}},
-        {"XPathType",
-         {"TYPE_NONE = 0", "TYPE_NODE_SET = 1", "TYPE_NUMBER = 2", "TYPE_STRING = 3",
-          "TYPE_BOOLEAN = 4"}},
-    };
-    ASSERT_EQ(module->enums.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(module->enums[i].name, expected[i].name);
-        EXPECT_EQ(module->enums[i].type, "Integer");
-        EXPECT_EQ(module->enums[i].flags, 0x20u);
-        EXPECT_EQ(module->enums[i].entries, expected[i].entries) << expected[i].name;
-    }
 }
 
 struct ClassHeader {
@@ -213,28 +163,6 @@ TEST_F(Registration, ExceptionPropertiesAreReadOnlyAndDirectReadWhereListed) {
     EXPECT_TRUE(parser->properties[1].standardGetter);
     EXPECT_EQ(parser->properties[1].param, 8);
     for (const auto& p : parser->properties) EXPECT_FALSE(p.hasSetter) << p.name;
-}
-
-TEST_F(Registration, DateMembersStandLastInTheirTables) {
-    const emu::RegisteredClass* document = host().registry().findClass("TorvaneXml.Document");
-    ASSERT_NE(document, nullptr);
-    ASSERT_EQ(document->sharedMethods.size(), 5u);
-    EXPECT_EQ(document->sharedMethods[0].declaration,
-              "FromFile(f as FolderItem) as TorvaneXml.Document");
-    EXPECT_EQ(document->sharedMethods[1].declaration,
-              "FromString(data as String) as TorvaneXml.Document");
-    EXPECT_EQ(document->sharedMethods[2].declaration, "DateToISO8601(value as DateTime) as String");
-    EXPECT_EQ(document->sharedMethods[3].declaration,
-              "DateTimeToISO8601(value as DateTime) as String");
-    EXPECT_EQ(document->sharedMethods[4].declaration,
-              "ISO8601ToDateTime(value as String, skipTime as Boolean = false) as DateTime");
-    for (const char* name : {"TorvaneXml.Attribute", "TorvaneXml.TextHelper"}) {
-        const emu::RegisteredClass* cls = host().registry().findClass(name);
-        ASSERT_NE(cls, nullptr);
-        EXPECT_EQ(cls->properties.back().name, "AsDateTime") << name;
-        EXPECT_EQ(cls->properties.back().type, "DateTime") << name;
-        EXPECT_EQ(cls->methods.back().declaration, "Set(value as DateTime)") << name;
-    }
 }
 
 TEST_F(Registration, AnnouncesRecordVersion13) {

@@ -58,6 +58,13 @@ TEST_P(VersionGate, RegistersWhatTheHostVersionAllows) {
     EXPECT_EQ(GetString(Call(element, "Text"), "AsString"), "t");
     if (!c.dateMembers) {
         EXPECT_THROW(Get(Call(element, "Attribute", {Str("b")}), "AsDateTime"), emu::EmulatorError);
+        // The gate goes by what a member names, wherever it stands in its table.
+        for (const emu::RegisteredClass& cls : registry.classes) {
+            for (const auto& p : cls.properties) EXPECT_NE(p.type, "DateTime") << cls.name;
+            for (const auto* methods : {&cls.methods, &cls.sharedMethods})
+                for (const auto& m : *methods)
+                    EXPECT_EQ(m.declaration.find("as DateTime"), std::string::npos) << cls.name;
+        }
     }
 }
 

@@ -29,6 +29,18 @@ protected:
     emu::Value NodeType(int64_t v) { return emu::Value::Enum("TorvaneXml.NodeType", v); }
     emu::Value XPathType(int64_t v) { return emu::Value::Enum("TorvaneXml.XPathType", v); }
 
+    emu::Value Nil() { return emu::Value(); }
+    // An object made by class name, whose record no factory ever filled.
+    emu::Value Unbound(const std::string& className) {
+        return host_->callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {Str(className)});
+    }
+    // How many objects of `className` are alive now.
+    int64_t Live(const std::string& className) {
+        const emu::LeakReport report = host_->leaks();
+        auto it = report.liveObjects.find(className);
+        return it == report.liveObjects.end() ? 0 : it->second;
+    }
+
     // TorvaneXml.Document.FromString(xml); fails the test if it raises.
     emu::Value Parse(std::string_view xml);
     emu::Value NewDocument() { return host_->New("TorvaneXml.Document"); }

@@ -16,8 +16,6 @@ protected:
         "<book id='b3'><title>Gamma</title><price>7</price></book>"
         "</catalog>";
 
-    emu::Value Nil() { return emu::Value(); }
-
     emu::Value SelectNodes(const emu::Value& node, const std::string& query,
                            const emu::Value& variables = emu::Value()) {
         return Call(node, "SelectNodes", {Str(query), variables});
@@ -33,9 +31,6 @@ protected:
         return host().New("TorvaneXml.XPathQuery", {Str(text), variables});
     }
     emu::Value Variables() { return host().New("TorvaneXml.XPathVariableSet"); }
-    emu::Value Unbound(const std::string& className) {
-        return host().callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {Str(className)});
-    }
 
     // One entry as text: "@name=value" for an attribute, the element name,
     // or "#text" of a text node's value.
@@ -56,11 +51,6 @@ protected:
         return out;
     }
 
-    int64_t Live(const std::string& className) {
-        const emu::LeakReport report = host().leaks();
-        auto it = report.liveObjects.find(className);
-        return it == report.liveObjects.end() ? 0 : it->second;
-    }
     int64_t LiveDocuments() { return Live("TorvaneXml.Document"); }
 
     // Runs `body`, which must raise TorvaneXPathException with `code`.

@@ -1,9 +1,11 @@
 // The module TorvaneXml: its class list, enumerations, constants and the
-// hidden CreateInstanceOfUnknownClass.
-#include "module.h"
+// hidden CreateInstanceOfUnknownClass. The one unit that knows every class.
+#include "entry/module.h"
 
-#include "registration.h"
-#include "strings.h"
+#include "base/registration.h"
+#include "base/strings.h"
+#include "dom/records.h"
+#include "xpath/records.h"
 
 namespace {
 
@@ -22,16 +24,16 @@ REALobject CreateInstanceOfUnknownClass(REALstring className) {
 
 REALattribute Attributes[] = {{"Hidden", ""}};
 
-REALmethodDefinition MakeHiddenMethod() {
-    REALmethodDefinition m =
-        Method(HOST_FN(CreateInstanceOfUnknownClass),
-               "CreateInstanceOfUnknownClass(className as String) as Object", kFlagsPublic);
+REALmethodDefinition Hidden(REALmethodDefinition m) {
     m.attributeCount = CountOf(Attributes);
     m.attributes = Attributes;
     return m;
 }
 
-REALmethodDefinition Methods[] = {MakeHiddenMethod()};
+REALmethodDefinition Methods[] = {
+    Hidden(Method(HOST_FN(CreateInstanceOfUnknownClass),
+                  "CreateInstanceOfUnknownClass(className as String) as Object", kFlagsPublic)),
+};
 
 REALconstant Constant(const char* declaration) {
     REALconstant c{};
@@ -57,8 +59,8 @@ REALconstant Constants[] = {
 
 // Entry values equal pugixml's xml_node_type, xml_parse_status and
 // xpath_value_type, so values pass between host and library untranslated.
-// The spellings are the published ones, "NODE_DOCUMENT= 1" and
-// "UNRECONGNIZED_TAG = 5" included: host code already names them.
+// These are the names host code uses, "NODE_DOCUMENT= 1" and
+// "UNRECONGNIZED_TAG = 5" included.
 const char* NodeTypes[] = {
     "NODE_NULL = 0",   "NODE_DOCUMENT= 1",     "NODE_ELEMENT = 2",
     "NODE_PCDATA = 3", "NODE_CDATA = 4",       "NODE_COMMENT = 5",

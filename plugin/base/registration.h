@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "hostcalls.h"
+#include "base/hostcalls.h"
 
 // Every implementing function enters the tables as the host's generic REALproc.
 #define HOST_FN(f) reinterpret_cast<REALproc>(f)
@@ -76,19 +76,8 @@ inline REALclassDefinition ClassRecord(const ClassFields& fields) {
     return d;
 }
 
-// The class definition records, one per host class, defined in each class's unit.
-extern REALclassDefinition DocumentClass;
-extern REALclassDefinition NodeClass;
-extern REALclassDefinition AttributeClass;
-extern REALclassDefinition NodeIteratorClass;
-extern REALclassDefinition NamedNodeIteratorClass;
-extern REALclassDefinition XPathNodeIteratorClass;
-extern REALclassDefinition AttributeIteratorClass;
-extern REALclassDefinition XPathNodeClass;
-extern REALclassDefinition XPathNodeSetClass;
-extern REALclassDefinition TextClass;
-extern REALclassDefinition XPathQueryClass;
-extern REALclassDefinition XPathVariableSetClass;
-extern REALclassDefinition XmlExceptionClass;
-extern REALclassDefinition XPathExceptionClass;
-extern REALclassDefinition XmlParserExceptionClass;
+// Members whose declaration or type names DateTime need a host that has
+// DateTime (after 2019.1). Hides them from `definition`'s tables by moving
+// them behind the counts the host reads, keeping the order of the rest;
+// running it again changes nothing.
+void HideDateTimeMembers(REALclassDefinition& definition);

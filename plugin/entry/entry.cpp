@@ -1,9 +1,10 @@
 // The plug-in's front door: the exported entry, the version gate and the
 // registration of the module and the exception classes.
+#include "base/exceptions.h"
+#include "base/hostcalls.h"
+#include "base/registration.h"
 #include "datetime/iso8601.h"
-#include "hostcalls.h"
-#include "module.h"
-#include "registration.h"
+#include "entry/module.h"
 
 #if defined(WIN32) || defined(_WIN32)
 #define PLUGIN_EXPORT extern "C" __declspec(dllexport)
@@ -17,28 +18,19 @@ namespace {
 
 constexpr double kFirstSupportedVersion = 2019.1;
 
-// On a 2019.1 host the date members are not offered: they stand last in
-// their tables, so shortening the counts hides exactly them.
-void HideDateMembers() {
-    // PluginEntry is exported: a second call must not shorten the tables twice.
-    static bool hidden = false;
-    if (hidden) return;
-    hidden = true;
-    DocumentClass.sharedMethodCount -= 3;
-    TextClass.propertyCount -= 1;
-    TextClass.methodCount -= 1;
-    AttributeClass.propertyCount -= 1;
-    AttributeClass.methodCount -= 1;
+// A 2019.1 host has no DateTime: the members naming it are not offered.
+void HideDateTimeMembers(REALmoduleDefinition& module) {
+    for (size_t i = 0; i < module.classesCount; ++i) HideDateTimeMembers(*module.classes[i]);
 }
 
 }  // namespace
 
 PLUGIN_EXPORT void PluginEntry() {
     ResetDateTimeClassCaches();
-    g_XojoVersion = REALGetRBVersion();
+    gXojoVersion = REALGetRBVersion();
     // Written so that a version that does not compare (NaN) registers nothing.
-    if (!(g_XojoVersion >= kFirstSupportedVersion)) return;
-    if (g_XojoVersion == kFirstSupportedVersion) HideDateMembers();
+    if (!(gXojoVersion >= kFirstSupportedVersion)) return;
+    if (gXojoVersion == kFirstSupportedVersion) HideDateTimeMembers(TorvaneXmlModule);
     REALRegisterModule(&TorvaneXmlModule);
     REALRegisterClass(&XmlExceptionClass);
     REALRegisterClass(&XPathExceptionClass);

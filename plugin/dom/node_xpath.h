@@ -1,4 +1,6 @@
-// Node's one-shot XPath members, registered in Node's method table.
+// Node's one-shot XPath members. Node's table registers them; the XPath
+// layer implements them (xpath/selection.cpp), so the object model needs no
+// XPath header.
 #pragma once
 
 #include "hostabi.h"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "hostcalls.h"
+#include "base/hostcalls.h"
 
 // The UTF-8 bytes of a host String argument, released when this goes out of
 // scope. A nil String reads as the empty text; ok() is false only when the

@@ -1,9 +1,12 @@
 // TorvaneXmlException, TorvaneXPathException and TorvaneXmlParserException.
 // They live beside the module, not in it: host code names them unqualified.
-#include "exceptions.h"
+#include "base/exceptions.h"
 
-#include "registration.h"
-#include "strings.h"
+#include <new>
+#include <pugixml.hpp>
+
+#include "base/registration.h"
+#include "base/strings.h"
 
 namespace {
 
@@ -12,7 +15,7 @@ typedef void (*RuntimeExceptionConstructor)(REALobject self, REALstring message,
 
 // Makes an exception of `definition`'s class with its message and error
 // code; the caller fills its own fields, then Raise hands it over.
-REALobject Make(REALclassDefinition& definition, const char* message, int64_t errorCode) {
+REALobject Make(REALclassDefinition& definition, const char* message, ErrorCode errorCode) {
     REALobject exception = REALnewInstanceOfClass(&definition);
     if (!exception) return nullptr;
     auto constructor = reinterpret_cast<RuntimeExceptionConstructor>(
@@ -61,18 +64,18 @@ REALmethodDefinition ParserExceptionMethods[] = {
 
 }  // namespace
 
-void ThrowXmlException(const char* message, int64_t errorCode) {
-    Raise(Make(XmlExceptionClass, message, errorCode));
+void ThrowXmlException(const char* message, ErrorCode code) {
+    Raise(Make(XmlExceptionClass, message, code));
 }
 
-void ThrowXPathException(const char* message, int64_t offset, int64_t errorCode) {
-    REALobject exception = Make(XPathExceptionClass, message, errorCode);
+void ThrowXPathException(const char* message, int64_t offset, ErrorCode code) {
+    REALobject exception = Make(XPathExceptionClass, message, code);
     if (exception) ClassData<XPathExceptionData>(exception, XPathExceptionClass)->Offset = offset;
     Raise(exception);
 }
 
-void ThrowParserException(const char* message, int64_t offset, int64_t status, int64_t errorCode) {
-    REALobject exception = Make(XmlParserExceptionClass, message, errorCode);
+void ThrowParserException(const char* message, int64_t offset, int64_t status, ErrorCode code) {
+    REALobject exception = Make(XmlParserExceptionClass, message, code);
     if (exception) {
         auto* data = ClassData<XmlParserExceptionData>(exception, XmlParserExceptionClass);
         data->status = status;
@@ -81,9 +84,22 @@ void ThrowParserException(const char* message, int64_t offset, int64_t status, i
     Raise(exception);
 }
 
-void ReportEscapedException(const std::exception* e, bool outOfMemory) noexcept {
-    const char* message = e ? e->what() : "Unexpected internal error";
-    ThrowXmlException(message, outOfMemory ? kOutOfMemoryError : -1);
+void ReportCurrentException(FailureClass failureClass) noexcept {
+    try {
+        throw;
+    } catch (const pugi::xpath_exception& e) {
+        ThrowXPathException(e.result().description(), static_cast<int64_t>(e.result().offset),
+                            ErrorCode::Library);
+    } catch (const std::bad_alloc& e) {
+        if (failureClass == FailureClass::XPath)
+            ThrowXPathException(e.what(), 0, ErrorCode::OutOfMemory);
+        else
+            ThrowXmlException(e.what(), ErrorCode::OutOfMemory);
+    } catch (const std::exception& e) {
+        ThrowXmlException(e.what(), ErrorCode::Library);
+    } catch (...) {
+        ThrowXmlException("Unexpected internal error", ErrorCode::Library);
+    }
 }
 
 REALclassDefinition XmlExceptionClass =

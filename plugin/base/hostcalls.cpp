@@ -1,7 +1,7 @@
-#include "hostcalls.h"
+#include "base/hostcalls.h"
 
 REALResolverProc gResolver = nullptr;
-double g_XojoVersion = 0.0;
+double gXojoVersion = 0.0;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "strings.h"
+#include "base/strings.h"
 
 #include <climits>
 
@@ -26,8 +26,8 @@ REALstring ResultString(const char* bytes, size_t length, RaiseAs raiseAs) {
     if (length <= kResultLimit) return BuildString(bytes, length);
     const char message[] = "Could not build the result string";
     if (raiseAs == RaiseAs::XPath)
-        ThrowXPathException(message, 0, kOutOfMemoryError);
+        ThrowXPathException(message, 0, ErrorCode::OutOfMemory);
     else
-        ThrowXmlException(message, kOutOfMemoryError);
+        ThrowXmlException(message, ErrorCode::OutOfMemory);
     return nullptr;
 }

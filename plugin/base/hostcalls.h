@@ -7,7 +7,7 @@
 #include "hostabi.h"
 
 extern REALResolverProc gResolver;
-extern double g_XojoVersion;
+extern double gXojoVersion;
 
 bool REALGetStringData(REALstring str, uint32_t encoding, REALstringData* out);
 void REALDisposeStringData(REALstringData* data);

@@ -1,0 +1,4 @@
+// Fixture: one half of an include cycle.
+#pragma once
+
+#include "dom/y.h"

@@ -1,0 +1,2 @@
+// Fixture: an object-model header.
+#pragma once
