@@ -14,35 +14,9 @@
 
 #include "decl.h"
 #include "emu/host.h"
+#include "types.h"
 
 namespace emu::detail {
-
-// The host type of a parameter, property or result.
-enum class Cat {
-    Void,
-    Boolean,
-    Integer,
-    Int8,
-    Int16,
-    Int32,
-    Int64,
-    UInt8,
-    UInt16,
-    UInt32,
-    UInt64,
-    Single,
-    Double,
-    Currency,
-    Color,
-    Ptr,
-    String,
-    Text,
-    Variant,
-    Object,     // the root class "Object"
-    Class,      // a built-in or registered class
-    Interface,  // Iterator, Iterable
-    Enum,
-};
 
 struct ClassInfo;
 struct EnumInfo;
@@ -55,8 +29,6 @@ struct TypeRef {
     bool array = false;
 };
 
-bool isIntegral(Cat c);
-bool isReference(Cat c);  // passed as a pointer that carries a lock (String, objects)
 size_t widthOf(Cat c, const EnumInfo* en);
 Cat enumBase(const EnumInfo* en);
 ffi_type* ffiTypeOf(const TypeRef& t);
@@ -245,6 +217,8 @@ struct Host::Impl {
     void addBuiltins();
     void registerClass(REALclassDefinition* def, const std::string& moduleName);
     void registerModule(REALmoduleDefinition* def, const std::string& outer);
+    void registerModuleClasses(REALmoduleDefinition* def, const std::string& qname,
+                               size_t modIndex);
     void layoutPending();
     void finishRegistration();  // deferred checks: superclasses, types
     bool resolveType(const std::string& text, bool array, const std::string& scope,

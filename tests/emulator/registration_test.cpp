@@ -127,6 +127,26 @@ TEST(Registration, FaultyClassRecordsAreReported) {
          "has no \"MoveNext() as Boolean\""},
         {"host field pre-filled", [](ClassFixture& c) { c.def.forSystemUse = 8; },
          "host-reserved field"},
+        {"empty name in the interface list",
+         [](ClassFixture& c) { c.def.interfaces = "Iterable,"; },
+         "empty name in the interface list"},
+        {"event that does not parse",
+         [](ClassFixture& c) {
+             static REALevent events[] = {{"Changed(x as)", 0, 0, nullptr}};
+             c.def.events = events;
+             c.def.eventCount = 1;
+         },
+         "event 0 does not parse"},
+        {"attribute without a name",
+         [](ClassFixture& c) {
+             static REALattribute attrs[] = {{nullptr, "x"}};
+             c.methods[1].attributes = attrs;
+             c.methods[1].attributeCount = 1;
+         },
+         "attribute 0 has no name"},
+        {"overload with the same parameters",
+         [](ClassFixture& c) { c.methods[0].declaration = "Touch(x as Integer, y as String)"; },
+         "same parameters as"},
         {"destructor is the accessor marker",
          [](ClassFixture& c) { c.def.destructor = REALstandardGetter; },
          "standard accessor marker"},
