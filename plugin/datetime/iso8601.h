@@ -8,6 +8,10 @@
 // Forgets the cached DateTime and TimeZone class references (plug-in entry).
 void ResetDateTimeClassCaches();
 
+// Asks the host for the DateTime and TimeZone classes during PluginEntry, so
+// that an application using the date members keeps them.
+void AskForDateTimeClasses();
+
 // Members registered by Document, Attribute and TextHelper.
 REALstring DateToISO8601(REALobject value);
 REALstring DateTimeToISO8601(REALobject value);

@@ -38,7 +38,10 @@ PLUGIN_EXPORT void PluginEntry() {
     g_XojoVersion = REALGetRBVersion();
     // Written so that a version that does not compare (NaN) registers nothing.
     if (!(g_XojoVersion >= kFirstSupportedVersion)) return;
-    if (g_XojoVersion == kFirstSupportedVersion) HideDateMembers();
+    if (g_XojoVersion == kFirstSupportedVersion)
+        HideDateMembers();
+    else
+        AskForDateTimeClasses();
     REALRegisterModule(&TorvaneXmlModule);
     REALRegisterClass(&XmlExceptionClass);
     REALRegisterClass(&XPathExceptionClass);
