@@ -238,7 +238,7 @@ struct BuiltinBuilder {
         c->super = super;
         c->superName = super ? super->name : "";
         c->dataSize = dataSize;
-        c->offset = super ? (super->instanceSize + 15) / 16 * 16 : kHeaderSize;
+        c->offset = blockOffset(super ? super->instanceSize : 0);
         c->instanceSize = c->offset + dataSize;
         c->laidOut = true;
         c->checked = true;
@@ -336,6 +336,7 @@ void Host::Impl::addBuiltins() {
 // Test-side factories of the built-in classes.
 
 Value Host::folderItem(const std::string& nativePath) {
+    nameClass("FolderItem");
     REALobject o = impl_->allocate(impl_->folderItem);
     Value v = Value::AdoptObject(*this, o);
     data<FolderItemData>(o, impl_->folderItem)->nativePath =
@@ -344,6 +345,7 @@ Value Host::folderItem(const std::string& nativePath) {
 }
 
 Value Host::folderItemUnconvertible(const std::string& nativePath) {
+    nameClass("FolderItem");
     REALobject o = impl_->allocate(impl_->folderItem);
     Value v = Value::AdoptObject(*this, o);
     data<FolderItemData>(o, impl_->folderItem)->nativePath =
@@ -352,6 +354,7 @@ Value Host::folderItemUnconvertible(const std::string& nativePath) {
 }
 
 Value Host::timeZone(int64_t secondsFromGMT) {
+    nameClass("TimeZone");
     REALobject o = impl_->allocate(impl_->timeZone);
     data<TimeZoneData>(o, impl_->timeZone)->secondsFromGMT = secondsFromGMT;
     return Value::AdoptObject(*this, o);
@@ -362,6 +365,7 @@ Value Host::dateTime(int64_t year, int64_t month, int64_t day, int64_t hour, int
     std::string why;
     if (!validDateTime(year, month, day, hour, minute, second, nanosecond, why))
         throw EmulatorError("Host::dateTime: " + why);
+    nameClass("DateTime");
     REALobject o = impl_->allocate(impl_->dateTime);
     Value v = Value::AdoptObject(*this, o);
     auto* d = data<DateTimeData>(o, impl_->dateTime);

@@ -544,7 +544,8 @@ bool resultUsable(Host::Impl& I, const TypeRef& t, const Raw& r, const std::stri
 
 // ---------------------------------------------------------------- calls
 
-Value Host::Impl::callMethod(MethodInfo& m, REALobject self_, std::vector<Value>& args) {
+Value Host::Impl::callMethod(MethodInfo& m, REALobject self_, std::vector<Value>& args,
+                             bool raiseToHost) {
     if (!resolveMethod(m, true))
         throw EmulatorError(m.where + ": its declaration uses types the host does not know");
     if (!m.fn) throw EmulatorError(m.where + ": registered without a function");
@@ -582,10 +583,11 @@ Value Host::Impl::callMethod(MethodInfo& m, REALobject self_, std::vector<Value>
     }
     RetBuf rb;
     std::memset(&rb, 0, sizeof rb);
-    ffi_call(&m.sig->cif, FFI_FN(m.fn), &rb, argv.data());
+    if (!callGuarded(m.where, [&] { ffi_call(&m.sig->cif, FFI_FN(m.fn), &rb, argv.data()); }))
+        return Value();
     Raw raw = fromFfi(m.ret, rb);
     Value result = resultUsable(*this, m.ret, raw, m.where) ? adoptResult(m.ret, &raw) : Value();
-    if (pending) throwIfPending(std::move(result));
+    if (raiseToHost && pending) throwIfPending(std::move(result));
     return result;
 }
 
@@ -616,7 +618,9 @@ Value Host::Impl::getProperty(PropInfo& p, REALobject self_, bool raiseToHost) {
     void* argv[2] = {&a0, &a1};
     RetBuf rb;
     std::memset(&rb, 0, sizeof rb);
-    ffi_call(&p.getSig->cif, FFI_FN(p.getter), &rb, argv);
+    if (!callGuarded(p.where + " getter",
+                     [&] { ffi_call(&p.getSig->cif, FFI_FN(p.getter), &rb, argv); }))
+        return Value();
     Raw raw = fromFfi(p.type, rb);
     Value result = resultUsable(*this, p.type, raw, p.where) ? adoptResult(p.type, &raw) : Value();
     if (raiseToHost && pending) throwIfPending(std::move(result));
@@ -665,7 +669,9 @@ void Host::Impl::setProperty(PropInfo& p, REALobject self_, const Value& v) {
     fill(p.type, v, a2);
     void* argv[3] = {&a0, &a1, &a2};
     RetBuf rb;
-    ffi_call(&p.setSig->cif, FFI_FN(p.setter), &rb, argv);
+    if (!callGuarded(p.where + " setter",
+                     [&] { ffi_call(&p.setSig->cif, FFI_FN(p.setter), &rb, argv); }))
+        return;
     if (pending) throwIfPending(Value());
 }
 
@@ -715,6 +721,7 @@ Value invoke(Host::Impl& I, const Value& self, const std::string& name, std::vec
 Value Host::New(const std::string& className, std::vector<Value> args) {
     ClassInfo* cls = impl_->findClass(className);
     if (!cls) throw EmulatorError("New: no class " + className);
+    nameClass(className);
     std::vector<MethodInfo*> ctors;
     for (ClassInfo* c = cls; c && ctors.empty(); c = c->super)
         for (auto& m : c->methods)

@@ -3,6 +3,8 @@
 // Superclasses and declaration types are resolved once everything is in,
 // since a class may name a superclass or a type registered after it.
 #include <cctype>
+#include <cstddef>
+#include <cstring>
 
 #include "internal.h"
 
@@ -14,6 +16,11 @@ namespace {
 
 constexpr size_t kSaneCount = 100000;
 constexpr uint32_t kKnownFlags = 0x7FF;
+// Bit 0 is the deprecated property flag; methods and constants have no use for it.
+constexpr uint32_t kKnownMemberFlags = 0x7FE;
+constexpr uint32_t kTargetBits =
+    REALconsoleSafe | REALconsoleOnly | REALwebOnly | REALTargetDesktop | REALTargetIOS;
+constexpr uint32_t kGuiTargets = REALwebOnly | REALTargetDesktop | REALTargetIOS;
 constexpr uint32_t kScopeBits =
     REALScopeGlobal | REALScopePublic | REALScopeProtected | REALScopePrivate;
 
@@ -105,6 +112,24 @@ struct Checker {
         if (scope & (scope - 1)) I.violation(where + ": more than one scope flag");
     }
 
+    // A member the host can place in no target, or in targets that exclude
+    // each other (console-only and a GUI target), is never compiled in.
+    void memberFlags(uint32_t f, uint32_t known, const std::string& where) {
+        flags(f, where);
+        if (f & kKnownFlags & ~known)
+            I.violation(where + ": flag bits " + encodingName(f & kKnownFlags & ~known) +
+                        " are not defined for this kind of member");
+        if (!(f & kTargetBits))
+            I.violation(where + ": no target bit (console-safe 0x4 or a target)");
+        if ((f & REALconsoleOnly) && (f & kGuiTargets))
+            I.violation(where + ": console-only together with a GUI target");
+    }
+
+    // A string the host keeps a pointer to.
+    void text(const char* s, const std::string& what) {
+        if (s) I.keep(s, std::strlen(s) + 1, what + " \"" + s + "\"");
+    }
+
     template <class T>
     bool table(const T* t, size_t count, const std::string& where, const char* what) {
         if (count > kSaneCount) {
@@ -117,6 +142,14 @@ struct Checker {
                         " but the table is null");
             return false;
         }
+        if (count == 0) return true;
+        size_t room = I.extentAt(t) / sizeof(T);
+        if (I.extentAt(t) && count > room) {
+            I.violation(where + ": " + what + " count " + std::to_string(count) +
+                        " runs past the end of its table (room for " + std::to_string(room) + ")");
+            return false;
+        }
+        I.keep(t, count * sizeof(T), where + ": the " + what + " table");
         return true;
     }
 
@@ -129,6 +162,8 @@ struct Checker {
                 I.violation(where + ": attribute " + std::to_string(i) + " has no name");
                 continue;
             }
+            text(a[i].mName, where + ": attribute name");
+            text(a[i].mValue, where + ": attribute value");
             if (!a[i].mValue) {
                 I.violation(where + ": attribute '" + std::string(a[i].mName) +
                             "' has a null value");
@@ -146,6 +181,7 @@ struct Checker {
             return nullptr;
         }
         std::string w = where + " \"" + md.declaration + "\"";
+        text(md.declaration, where + ": declaration");
         auto m = std::make_unique<MethodInfo>();
         m->declaration = md.declaration;
         m->fn = md.function;
@@ -161,7 +197,7 @@ struct Checker {
         if (!md.function) I.violation(w + ": no function");
         if (md.function == kStandard || md.setterFunction == kStandard)
             I.violation(w + ": the standard accessor marker is not a function");
-        flags(md.mFlags, w);
+        memberFlags(md.mFlags, kKnownMemberFlags, w);
         attributes(md.attributes, md.attributeCount, w);
         if (m->parsed) {
             m->key = signatureKey(m->decl);
@@ -178,6 +214,9 @@ struct Checker {
             return nullptr;
         }
         std::string w = where + " property " + pr.name;
+        text(pr.name, w + ": name");
+        text(pr.type, w + ": type");
+        text(pr.group, w + ": group");
         auto p = std::make_unique<PropInfo>();
         p->name = pr.name;
         p->typeText = pr.type ? pr.type : "";
@@ -194,7 +233,7 @@ struct Checker {
         if (shared && (pr.getter == kStandard || pr.setter == kStandard))
             I.violation(w + ": the standard getter and setter cannot serve a shared property");
         if (pr.enumCount > 0) table(pr.enumEntries, pr.enumCount, w, "editor enumeration");
-        flags(pr.flags, w);
+        memberFlags(pr.flags, kKnownFlags, w);
         attributes(pr.attributes, pr.attributeCount, w);
         return p;
     }
@@ -205,11 +244,12 @@ struct Checker {
             I.violation(where + ": null constant declaration");
             return;
         }
+        text(c.declaration, where + ": constant");
         ParsedConstant pc;
         std::string err;
         if (!parseConstantDecl(c.declaration, pc, err))
             I.violation(where + " constant \"" + c.declaration + "\": " + err);
-        flags(c.mFlags, where + " constant " + c.declaration);
+        memberFlags(c.mFlags, kKnownMemberFlags, where + " constant " + c.declaration);
         attributes(c.attributes, c.attributeCount, where);
         out.push_back({c.declaration, c.mFlags});
     }
@@ -227,6 +267,8 @@ struct Checker {
             I.violation(w + ": registered twice");
             return;
         }
+        text(e.name, w + ": name");
+        text(e.type, w + ": type");
         auto info = std::make_unique<EnumInfo>();
         info->name = qname;
         info->typeText = e.type ? e.type : "";
@@ -254,6 +296,7 @@ struct Checker {
                     I.violation(w + ": entry " + std::to_string(i) + " is null");
                     continue;
                 }
+                text(e.fields[i], w + ": entry");
                 re.entries.push_back(e.fields[i]);
                 ParsedEnumEntry pe;
                 std::string err;
@@ -282,10 +325,15 @@ struct Checker {
                     std::vector<std::unique_ptr<PropInfo>>& into,
                     std::vector<RegisteredProperty>& reg) {
         if (!table(t, n, where, what)) return;
+        size_t first = into.size();
         for (size_t i = 0; i < n; ++i) {
             auto p = property(t[i], owner, shared, scope, where);
             reg.push_back(registered(t[i]));
-            if (p) into.push_back(std::move(p));
+            if (!p) continue;
+            for (size_t k = first; k < into.size(); ++k)
+                if (iequals(into[k]->name, p->name))
+                    I.violation(p->where + ": the same name is registered twice in one table");
+            into.push_back(std::move(p));
         }
     }
 
@@ -315,7 +363,18 @@ struct Checker {
     void constants(const REALconstant* t, size_t n, const std::string& where,
                    std::vector<RegisteredConstant>& out) {
         if (!table(t, n, where, "constant")) return;
+        size_t first = out.size();
         for (size_t i = 0; i < n; ++i) constant(t[i], where, out);
+        std::vector<std::string> names;
+        for (size_t k = first; k < out.size(); ++k) {
+            ParsedConstant pc;
+            std::string err;
+            if (!parseConstantDecl(out[k].declaration, pc, err)) continue;
+            for (const std::string& n2 : names)
+                if (iequals(n2, pc.name))
+                    I.violation(where + ": constant " + pc.name + " is registered twice");
+            names.push_back(pc.name);
+        }
     }
 
     void enumerations(const REALenum* t, size_t n, const std::string& qualifier,
@@ -392,7 +451,12 @@ std::unique_ptr<ClassInfo> classHeader(Host::Impl& I, REALclassDefinition* def,
         I.violation(where + ": the standard accessor marker is not a function");
     if (def->forSystemUse != 0)
         I.violation(where + ": the host-reserved field is not 0 at registration");
-    Checker{I}.flags(def->mFlags, where);
+    Checker ck{I};
+    ck.flags(def->mFlags, where);
+    if (def->mFlags == 0) I.violation(where + ": class flags 0: the class is in no target");
+    ck.text(def->name, where + ": name");
+    ck.text(def->superName, where + ": superclass name");
+    ck.text(def->interfaces, where + ": interface list");
     return cls;
 }
 
@@ -445,6 +509,12 @@ void Host::Impl::registerClass(REALclassDefinition* def, const std::string& modu
     }
     if (findClass(qname) || findEnum(qname)) {
         violation(where + ": a class of that name is already registered");
+        return;
+    }
+    // The host writes the class's data offset into forSystemUse itself.
+    if (!keep(def, sizeof *def, where + ": the class record",
+              offsetof(REALclassDefinition, forSystemUse), sizeof def->forSystemUse)) {
+        violation(where + ": not registered");
         return;
     }
     std::unique_ptr<ClassInfo> c = classHeader(*this, def, qname, moduleName, where);
@@ -504,8 +574,13 @@ void Host::Impl::registerModule(REALmoduleDefinition* def, const std::string& ou
         violation(where + ": a module of that name is already registered");
         return;
     }
+    if (!keep(def, sizeof *def, where + ": the module record")) {
+        violation(where + ": not registered");
+        return;
+    }
     moduleDefs.push_back(def);
     Checker ck{*this};
+    ck.text(def->name, where + ": name");
     auto mod = std::make_unique<ModuleInfo>();
     mod->name = qname;
     RegisteredModule rm;
@@ -562,7 +637,7 @@ void Host::Impl::layoutPending() {
                 if (!sup || !sup->laidOut) continue;
             }
             c->super = sup;
-            c->offset = sup ? (sup->instanceSize + 15) / 16 * 16 : kHeaderSize;
+            c->offset = blockOffset(sup ? sup->instanceSize : 0);
             c->instanceSize = c->offset + c->dataSize;
             c->laidOut = true;
             // Where REALGetClassData finds this class's block in every instance.

@@ -52,9 +52,10 @@ protected:
         return {};
     }
 
-    // An object made by class name, whose record no factory ever filled.
+    // An object whose record no factory ever filled.
     emu::Value Unbound(const std::string& className) {
-        return host().callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {Str(className)});
+        // Made without its constructor: CreateInstance would run Constructor().
+        return host().newInstance(className);
     }
 
     bool IsEmpty(const emu::Value& wrapper) { return Get(wrapper, "Empty").asBool(); }

@@ -27,6 +27,7 @@ protected:
     void TearDown() override {
         emu::LeakReport r = host_->leaks();
         EXPECT_TRUE(r.clean()) << r.describe();
+        host_->releaseQuarantine();
         host_.reset();
     }
 

@@ -34,7 +34,8 @@ protected:
     }
     emu::Value Variables() { return host().New("TorvaneXml.XPathVariableSet"); }
     emu::Value Unbound(const std::string& className) {
-        return host().callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {Str(className)});
+        // Made without its constructor: CreateInstance would run Constructor().
+        return host().newInstance(className);
     }
 
     // One entry as text: "@name=value" for an attribute, the element name,
