@@ -693,20 +693,10 @@ namespace {
 bool defaultFits(const TypeRef& t, const std::string& text) {
     int64_t i;
     double d;
+    if (isIntegral(t.cat) || t.cat == Cat::Color) return parseIntegerLiteral(text, i);
     switch (t.cat) {
         case Cat::Boolean:
             return iequals(text, "true") || iequals(text, "false");
-        case Cat::Integer:
-        case Cat::Int8:
-        case Cat::Int16:
-        case Cat::Int32:
-        case Cat::Int64:
-        case Cat::UInt8:
-        case Cat::UInt16:
-        case Cat::UInt32:
-        case Cat::UInt64:
-        case Cat::Color:
-            return parseIntegerLiteral(text, i);
         case Cat::Single:
         case Cat::Double:
         case Cat::Currency:

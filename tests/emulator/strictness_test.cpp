@@ -4,14 +4,6 @@
 
 #include "emu_fixture.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define EMU_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define EMU_TEST_ASAN 1
-#endif
-#endif
-
 namespace {
 
 constexpr uint32_t kLatin1 = 0x0201;
@@ -68,10 +60,9 @@ TEST_F(EmuTest, RegistrationAfterStartUpIsRefused) {
 
 TEST_F(EmuTest, RecordsChangedAfterRegistrationAreReported) {
     Fake("SpoilRecord");
-    std::vector<std::string> v = host().leaks().violations;
+    std::vector<std::string> v = Violations();
     EXPECT_TRUE(Mentions(v, "class Fake.Base: the method table was changed after registration"))
         << Joined(v);
-    Violations();
 }
 
 TEST_F(EmuTest, ClassReferencesFirstAskedAfterStartUpAreReported) {
@@ -171,10 +162,9 @@ TEST_F(EmuTest, ReleasingTheQuarantineFreesWhatWasDropped) {
 #ifndef EMU_TEST_ASAN  // under the sanitizer these writes stop the process at once
 TEST_F(EmuTest, WritesIntoReleasedObjectsAndOverrunsAreReported) {
     Fake("WriteAfterFree");
-    std::vector<std::string> v = host().leaks().violations;
+    std::vector<std::string> v = Violations();
     EXPECT_TRUE(Mentions(v, "object of class Fake.Base was written after it was destroyed"))
         << Joined(v);
-    Violations();
     Fake("Overrun");
     v = Violations();
     EXPECT_TRUE(Mentions(v, "beyond a class's data block was overwritten")) << Joined(v);
