@@ -287,6 +287,12 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << out.str();
+        // The log: class dependencies the plug-in declared while loading.
+        std::string asked;
+        for (const std::string& c : host.classesAskedWhileLoading())
+            asked += (asked.empty() ? "" : ", ") + c;
+        std::cerr << "torvxml-inspect: class references asked while loading: "
+                  << (asked.empty() ? "none" : asked) << "\n";
         emu::LeakReport r = host.leaks();
         if (!r.clean()) {
             std::cerr << "torvxml-inspect: the plug-in's start-up is faulty:\n" << r.describe();

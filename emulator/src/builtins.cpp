@@ -225,25 +225,30 @@ REALproc P(F f) {
 
 }  // namespace
 
-void Host::Impl::addBuiltins() {
-    auto add = [&](const char* name, ClassInfo* super, size_t dataSize, REALproc dtor) {
+namespace {
+
+// Declares built-in classes and their members the way registration would.
+struct BuiltinBuilder {
+    Host::Impl& I;
+
+    ClassInfo* cls(const char* name, ClassInfo* super, size_t dataSize, REALproc dtor) {
         auto c = std::make_unique<ClassInfo>();
         c->name = name;
         c->builtin = true;
         c->super = super;
         c->superName = super ? super->name : "";
         c->dataSize = dataSize;
-        c->offset = super ? (super->instanceSize + 15) / 16 * 16 : kHeaderSize;
+        c->offset = blockOffset(super ? super->instanceSize : 0);
         c->instanceSize = c->offset + dataSize;
         c->laidOut = true;
         c->checked = true;
         c->destructor = dtor;
         ClassInfo* raw = c.get();
-        classes.push_back(std::move(c));
-        classByName[lower(name)] = raw;
+        I.classes.push_back(std::move(c));
+        I.classByName[lower(name)] = raw;
         return raw;
-    };
-    auto method = [&](ClassInfo* c, const char* decl, REALproc fn) {
+    }
+    void method(ClassInfo* c, const char* decl, REALproc fn) {
         auto m = std::make_unique<MethodInfo>();
         m->declaration = decl;
         std::string err;
@@ -255,8 +260,9 @@ void Host::Impl::addBuiltins() {
         m->key = signatureKey(m->decl);
         m->pkey = paramKey(m->decl);
         c->methods.push_back(std::move(m));
-    };
-    auto prop = [&](ClassInfo* c, const char* name, const char* type, REALproc get, REALproc set) {
+    }
+    void prop(ClassInfo* c, const char* name, const char* type, REALproc get,
+              REALproc set = nullptr) {
         auto p = std::make_unique<PropInfo>();
         p->name = name;
         p->typeText = type;
@@ -266,50 +272,71 @@ void Host::Impl::addBuiltins() {
         p->owner = c;
         p->where = c->name + "." + name;
         c->props.push_back(std::move(p));
-    };
-
-    runtimeException =
-        add("RuntimeException", nullptr, sizeof(RuntimeExceptionData), P(RT_Destructor));
-    prop(runtimeException, "Message", "String", P(RT_GetMessage), P(RT_SetMessage));
-    prop(runtimeException, "ErrorNumber", "Integer", P(RT_GetErrorNumber), P(RT_SetErrorNumber));
-    method(runtimeException, "Constructor(message as String, errorCode as Integer)",
-           P(RT_Constructor));
-    invalidArgument = add("InvalidArgumentException", runtimeException, 0, nullptr);
-    nilObjectException = add("NilObjectException", runtimeException, 0, nullptr);
-
-    folderItem = add("FolderItem", nullptr, sizeof(FolderItemData), P(FI_Destructor));
-    prop(folderItem, "Exists", "Boolean", P(FI_Exists), nullptr);
-    // Hosts from 2020.0 on call the folder test IsFolder; older ones Directory.
-    if (config.version >= 2020.0) {
-        prop(folderItem, "IsFolder", "Boolean", P(FI_IsFolder), nullptr);
-    } else {
-        prop(folderItem, "Directory", "Boolean", P(FI_IsFolder), nullptr);
     }
-    prop(folderItem, "NativePath", "String", P(FI_NativePath), nullptr);
 
-    timeZone = add("TimeZone", nullptr, sizeof(TimeZoneData), nullptr);
-    prop(timeZone, "SecondsFromGMT", "Integer", P(TZ_Seconds), nullptr);
-    method(timeZone, "Constructor(gmtOffsetInSeconds As Integer)", P(TZ_Constructor));
+    void exceptions() {
+        I.runtimeException =
+            cls("RuntimeException", nullptr, sizeof(RuntimeExceptionData), P(RT_Destructor));
+        prop(I.runtimeException, "Message", "String", P(RT_GetMessage), P(RT_SetMessage));
+        prop(I.runtimeException, "ErrorNumber", "Integer", P(RT_GetErrorNumber),
+             P(RT_SetErrorNumber));
+        method(I.runtimeException, "Constructor(message as String, errorCode as Integer)",
+               P(RT_Constructor));
+        I.invalidArgument = cls("InvalidArgumentException", I.runtimeException, 0, nullptr);
+        I.nilObjectException = cls("NilObjectException", I.runtimeException, 0, nullptr);
+    }
 
-    dateTime = add("DateTime", nullptr, sizeof(DateTimeData), P(DT_Destructor));
-    prop(dateTime, "Year", "Integer", P(DT_Year), nullptr);
-    prop(dateTime, "Month", "Integer", P(DT_Month), nullptr);
-    prop(dateTime, "Day", "Integer", P(DT_Day), nullptr);
-    prop(dateTime, "Hour", "Integer", P(DT_Hour), nullptr);
-    prop(dateTime, "Minute", "Integer", P(DT_Minute), nullptr);
-    prop(dateTime, "Second", "Integer", P(DT_Second), nullptr);
-    prop(dateTime, "Nanosecond", "Integer", P(DT_Nanosecond), nullptr);
-    prop(dateTime, "Timezone", "TimeZone", P(DT_TimeZone), nullptr);
-    prop(dateTime, "SecondsFromGMT", "Integer", P(DT_SecondsFromGMT), nullptr);
-    method(dateTime,
-           "Constructor(Year as Integer, Month as Integer, Day as Integer, hour as Integer, "
-           "minute as Integer, second as Integer, nanosecond as Integer, timeZone as TimeZone)",
-           P(DT_Constructor));
+    void folderItem() {
+        ClassInfo* c = I.folderItem =
+            cls("FolderItem", nullptr, sizeof(FolderItemData), P(FI_Destructor));
+        prop(c, "Exists", "Boolean", P(FI_Exists));
+        // Hosts from 2020.0 on call the folder test IsFolder; older ones Directory.
+        prop(c, I.config.version >= 2020.0 ? "IsFolder" : "Directory", "Boolean", P(FI_IsFolder));
+        prop(c, "NativePath", "String", P(FI_NativePath));
+    }
+
+    void timeZone() {
+        ClassInfo* c = I.timeZone = cls("TimeZone", nullptr, sizeof(TimeZoneData), nullptr);
+        prop(c, "SecondsFromGMT", "Integer", P(TZ_Seconds));
+        method(c, "Constructor(gmtOffsetInSeconds As Integer)", P(TZ_Constructor));
+    }
+
+    void dateTime() {
+        ClassInfo* c = I.dateTime =
+            cls("DateTime", nullptr, sizeof(DateTimeData), P(DT_Destructor));
+        static const std::pair<const char*, RBInteger (*)(REALobject, RBInteger)> kFields[] = {
+            {"Year", DT_Year},
+            {"Month", DT_Month},
+            {"Day", DT_Day},
+            {"Hour", DT_Hour},
+            {"Minute", DT_Minute},
+            {"Second", DT_Second},
+            {"Nanosecond", DT_Nanosecond}};
+        for (const auto& [name, getter] : kFields) prop(c, name, "Integer", P(getter));
+        prop(c, "Timezone", "TimeZone", P(DT_TimeZone));
+        prop(c, "SecondsFromGMT", "Integer", P(DT_SecondsFromGMT));
+        method(c,
+               "Constructor(Year as Integer, Month as Integer, Day as Integer, hour as Integer, "
+               "minute as Integer, second as Integer, nanosecond as Integer, timeZone as "
+               "TimeZone)",
+               P(DT_Constructor));
+    }
+};
+
+}  // namespace
+
+void Host::Impl::addBuiltins() {
+    BuiltinBuilder b{*this};
+    b.exceptions();
+    b.folderItem();
+    b.timeZone();
+    b.dateTime();
 }
 
 // Test-side factories of the built-in classes.
 
 Value Host::folderItem(const std::string& nativePath) {
+    nameClass("FolderItem");
     REALobject o = impl_->allocate(impl_->folderItem);
     Value v = Value::AdoptObject(*this, o);
     data<FolderItemData>(o, impl_->folderItem)->nativePath =
@@ -318,6 +345,7 @@ Value Host::folderItem(const std::string& nativePath) {
 }
 
 Value Host::folderItemUnconvertible(const std::string& nativePath) {
+    nameClass("FolderItem");
     REALobject o = impl_->allocate(impl_->folderItem);
     Value v = Value::AdoptObject(*this, o);
     data<FolderItemData>(o, impl_->folderItem)->nativePath =
@@ -326,6 +354,7 @@ Value Host::folderItemUnconvertible(const std::string& nativePath) {
 }
 
 Value Host::timeZone(int64_t secondsFromGMT) {
+    nameClass("TimeZone");
     REALobject o = impl_->allocate(impl_->timeZone);
     data<TimeZoneData>(o, impl_->timeZone)->secondsFromGMT = secondsFromGMT;
     return Value::AdoptObject(*this, o);
@@ -336,6 +365,7 @@ Value Host::dateTime(int64_t year, int64_t month, int64_t day, int64_t hour, int
     std::string why;
     if (!validDateTime(year, month, day, hour, minute, second, nanosecond, why))
         throw EmulatorError("Host::dateTime: " + why);
+    nameClass("DateTime");
     REALobject o = impl_->allocate(impl_->dateTime);
     Value v = Value::AdoptObject(*this, o);
     auto* d = data<DateTimeData>(o, impl_->dateTime);

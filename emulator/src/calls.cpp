@@ -13,28 +13,6 @@ using namespace detail;
 
 namespace detail {
 
-bool isIntegral(Cat c) {
-    switch (c) {
-        case Cat::Integer:
-        case Cat::Int8:
-        case Cat::Int16:
-        case Cat::Int32:
-        case Cat::Int64:
-        case Cat::UInt8:
-        case Cat::UInt16:
-        case Cat::UInt32:
-        case Cat::UInt64:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool isReference(Cat c) {
-    return c == Cat::String || c == Cat::Text || c == Cat::Variant || c == Cat::Object ||
-           c == Cat::Class || c == Cat::Interface;
-}
-
 Cat enumBase(const EnumInfo* en) {
     return en ? en->base : Cat::Integer;
 }
@@ -266,76 +244,22 @@ std::string describeArgs(const std::vector<Value>& args) {
 // How well an argument fits a parameter: 0 exact, higher is a worse
 // conversion, -1 no implicit conversion exists.
 int score(Host::Impl& I, const TypeRef& t, const Value& v) {
-    Cat c = t.cat;
-    bool anyInt = isIntegral(c);
     switch (v.kind()) {
-        case Kind::Nil:
-            if (c == Cat::String || c == Cat::Text || c == Cat::Class) return 1;
-            if (c == Cat::Interface) return 2;
-            if (c == Cat::Object) return 3;
-            if (c == Cat::Variant) return 4;
-            if (c == Cat::Ptr) return 5;
-            return -1;
-        case Kind::Boolean:
-            return c == Cat::Boolean ? 0 : -1;
-        case Kind::Integer:
-        case Kind::Int64:
-            if (c == Cat::Integer || c == Cat::Int64) return 0;
-            if (c == Cat::Double || c == Cat::Single || c == Cat::Currency) return 2;
-            return anyInt ? 3 : -1;
-        case Kind::Int32:
-            if (c == Cat::Int32) return 0;
-            if (c == Cat::Integer || c == Cat::Int64) return 1;
-            if (c == Cat::Double || c == Cat::Single || c == Cat::Currency) return 2;
-            return anyInt ? 3 : -1;
-        case Kind::UInt32:
-            if (c == Cat::UInt32) return 0;
-            if (c == Cat::Integer || c == Cat::Int64 || c == Cat::UInt64) return 1;
-            if (c == Cat::Double || c == Cat::Single || c == Cat::Currency) return 2;
-            return anyInt ? 3 : -1;
-        case Kind::UInt64:
-            if (c == Cat::UInt64) return 0;
-            if (c == Cat::Double || c == Cat::Single || c == Cat::Currency) return 2;
-            return anyInt ? 3 : -1;
-        case Kind::Single:
-            if (c == Cat::Single) return 0;
-            if (c == Cat::Double) return 1;
-            if (c == Cat::Currency) return 2;
-            return -1;
-        case Kind::Double:
-            if (c == Cat::Double) return 0;
-            if (c == Cat::Currency) return 2;
-            if (c == Cat::Single) return 3;
-            return -1;
-        case Kind::String:
-            if (c == Cat::String || c == Cat::Text) return 0;
-            return -1;
         case Kind::Enum:
-            if (c == Cat::Enum && iequals(t.en->name, v.enumType())) return 0;
-            return -1;
+            return t.cat == Cat::Enum && iequals(t.en->name, v.enumType()) ? 0 : -1;
         case Kind::Object: {
-            if (!v.object()) {
-                if (c == Cat::Class) return 1;
-                if (c == Cat::Interface) return 2;
-                if (c == Cat::Object) return 3;
-                if (c == Cat::Variant) return 4;
-                return -1;
-            }
+            if (!v.object()) return conversionCost(Kind::Object, t.cat);
             ObjRec* r = I.findObject(v.object());
             if (!r || r->dead) throw EmulatorError("an argument is a released object");
-            if (c == Cat::Class) {
-                int d = 0;
-                for (ClassInfo* k = r->cls; k; k = k->super, ++d)
-                    if (k == t.cls) return d;
-                return -1;
-            }
-            if (c == Cat::Interface) return r->cls->implements(t.name) ? 2 : -1;
-            if (c == Cat::Object) return 8;
-            if (c == Cat::Variant) return 9;
-            return -1;
+            int depth = 0;
+            const ClassInfo* k = r->cls;
+            for (; k && k != t.cls; k = k->super) ++depth;
+            return objectCost(t.cat, k ? depth : -1,
+                              t.cat == Cat::Interface && r->cls->implements(t.name));
         }
+        default:
+            return conversionCost(v.kind(), t.cat);
     }
-    return -1;
 }
 
 std::string unquote(const std::string& s) {
@@ -620,7 +544,8 @@ bool resultUsable(Host::Impl& I, const TypeRef& t, const Raw& r, const std::stri
 
 // ---------------------------------------------------------------- calls
 
-Value Host::Impl::callMethod(MethodInfo& m, REALobject self_, std::vector<Value>& args) {
+Value Host::Impl::callMethod(MethodInfo& m, REALobject self_, std::vector<Value>& args,
+                             bool raiseToHost) {
     if (!resolveMethod(m, true))
         throw EmulatorError(m.where + ": its declaration uses types the host does not know");
     if (!m.fn) throw EmulatorError(m.where + ": registered without a function");
@@ -658,10 +583,11 @@ Value Host::Impl::callMethod(MethodInfo& m, REALobject self_, std::vector<Value>
     }
     RetBuf rb;
     std::memset(&rb, 0, sizeof rb);
-    ffi_call(&m.sig->cif, FFI_FN(m.fn), &rb, argv.data());
+    if (!callGuarded(m.where, [&] { ffi_call(&m.sig->cif, FFI_FN(m.fn), &rb, argv.data()); }))
+        return Value();
     Raw raw = fromFfi(m.ret, rb);
     Value result = resultUsable(*this, m.ret, raw, m.where) ? adoptResult(m.ret, &raw) : Value();
-    if (pending) throwIfPending(std::move(result));
+    if (raiseToHost && pending) throwIfPending(std::move(result));
     return result;
 }
 
@@ -692,7 +618,9 @@ Value Host::Impl::getProperty(PropInfo& p, REALobject self_, bool raiseToHost) {
     void* argv[2] = {&a0, &a1};
     RetBuf rb;
     std::memset(&rb, 0, sizeof rb);
-    ffi_call(&p.getSig->cif, FFI_FN(p.getter), &rb, argv);
+    if (!callGuarded(p.where + " getter",
+                     [&] { ffi_call(&p.getSig->cif, FFI_FN(p.getter), &rb, argv); }))
+        return Value();
     Raw raw = fromFfi(p.type, rb);
     Value result = resultUsable(*this, p.type, raw, p.where) ? adoptResult(p.type, &raw) : Value();
     if (raiseToHost && pending) throwIfPending(std::move(result));
@@ -741,7 +669,9 @@ void Host::Impl::setProperty(PropInfo& p, REALobject self_, const Value& v) {
     fill(p.type, v, a2);
     void* argv[3] = {&a0, &a1, &a2};
     RetBuf rb;
-    ffi_call(&p.setSig->cif, FFI_FN(p.setter), &rb, argv);
+    if (!callGuarded(p.where + " setter",
+                     [&] { ffi_call(&p.setSig->cif, FFI_FN(p.setter), &rb, argv); }))
+        return;
     if (pending) throwIfPending(Value());
 }
 
@@ -791,6 +721,7 @@ Value invoke(Host::Impl& I, const Value& self, const std::string& name, std::vec
 Value Host::New(const std::string& className, std::vector<Value> args) {
     ClassInfo* cls = impl_->findClass(className);
     if (!cls) throw EmulatorError("New: no class " + className);
+    nameClass(className);
     std::vector<MethodInfo*> ctors;
     for (ClassInfo* c = cls; c && ctors.empty(); c = c->super)
         for (auto& m : c->methods)

@@ -85,18 +85,107 @@ struct Scanner {
             out += '.';
             out += part;
         }
-        array = false;
-        size_t save = p;
-        if (eat('(')) {
-            if (eat(')')) {
-                array = true;
-            } else {
-                p = save;
-            }
-        }
+        array = arrayMarker();
         return true;
     }
+    // "()" after a name or type marks an array; anything else is left unread.
+    bool arrayMarker() {
+        size_t save = p;
+        if (eat('(')) {
+            if (eat(')')) return true;
+            p = save;
+        }
+        return false;
+    }
 };
+
+}  // namespace
+
+namespace {
+
+// ByVal, ByRef, Optional, Assigns, ParamArray and Extends, in any order.
+void parseModifiers(Scanner& sc, ParsedParam& prm) {
+    for (;;) {
+        if (sc.keyword("ByVal") || sc.keyword("Extends")) continue;
+        if (sc.keyword("ByRef")) {
+            prm.byRef = true;
+        } else if (sc.keyword("Optional")) {
+            prm.optional = true;
+        } else if (sc.keyword("Assigns")) {
+            prm.assigns = true;
+        } else if (sc.keyword("ParamArray")) {
+            prm.paramArray = true;
+        } else {
+            return;
+        }
+    }
+}
+
+// The text of "= value" up to the ',' or ')' that ends the parameter;
+// parentheses and quoted strings may hold either.
+bool defaultText(Scanner& sc, std::string& out) {
+    sc.skipSpace();
+    size_t b = sc.p;
+    int depth = 0;
+    bool inQuote = false;
+    for (; sc.p < sc.s.size(); ++sc.p) {
+        char c = sc.s[sc.p];
+        if (inQuote) {
+            if (c == '"') inQuote = false;
+        } else if (c == '"') {
+            inQuote = true;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (depth == 0) break;
+            --depth;
+        } else if (c == ',' && depth == 0) {
+            break;
+        }
+    }
+    out = trim(sc.s.substr(b, sc.p - b));
+    return !out.empty() && !inQuote;
+}
+
+// "[modifiers] name[()] As Type[()] [= default]".
+bool parseParam(Scanner& sc, size_t index, ParsedParam& prm, std::string& error) {
+    parseModifiers(sc, prm);
+    if (!sc.ident(prm.name)) {
+        error = "parameter " + std::to_string(index + 1) + " has no name";
+        return false;
+    }
+    bool nameArray = sc.arrayMarker();
+    if (!sc.keyword("As")) {
+        error = "parameter '" + prm.name + "' has no 'As Type'";
+        return false;
+    }
+    if (!sc.typeName(prm.type, prm.array)) {
+        error = "parameter '" + prm.name + "' has no type name";
+        return false;
+    }
+    prm.array = prm.array || nameArray;
+    if (sc.eat('=')) {
+        if (!defaultText(sc, prm.defaultText)) {
+            error = "parameter '" + prm.name + "' has an empty default value";
+            return false;
+        }
+        prm.hasDefault = true;
+    }
+    return true;
+}
+
+bool parseParamList(Scanner& sc, ParsedDecl& out, std::string& error) {
+    if (sc.eat(')')) return true;
+    for (;;) {
+        ParsedParam prm;
+        if (!parseParam(sc, out.params.size(), prm, error)) return false;
+        out.params.push_back(std::move(prm));
+        if (sc.eat(',')) continue;
+        if (sc.eat(')')) return true;
+        error = "expected ',' or ')' after parameter '" + out.params.back().name + "'";
+        return false;
+    }
+}
 
 }  // namespace
 
@@ -111,101 +200,17 @@ bool parseMethodDecl(std::string_view text, ParsedDecl& out, std::string& error)
         error = "missing '(' after the member name";
         return false;
     }
-    if (!sc.eat(')')) {
-        for (;;) {
-            ParsedParam prm;
-            for (;;) {
-                if (sc.keyword("ByVal")) continue;
-                if (sc.keyword("ByRef")) {
-                    prm.byRef = true;
-                    continue;
-                }
-                if (sc.keyword("Optional")) {
-                    prm.optional = true;
-                    continue;
-                }
-                if (sc.keyword("Assigns")) {
-                    prm.assigns = true;
-                    continue;
-                }
-                if (sc.keyword("ParamArray")) {
-                    prm.paramArray = true;
-                    continue;
-                }
-                if (sc.keyword("Extends")) continue;
-                break;
-            }
-            if (!sc.ident(prm.name)) {
-                error = "parameter " + std::to_string(out.params.size() + 1) + " has no name";
-                return false;
-            }
-            bool nameArray = false;
-            {
-                size_t save = sc.p;
-                if (sc.eat('(')) {
-                    if (sc.eat(')')) {
-                        nameArray = true;
-                    } else {
-                        sc.p = save;
-                    }
-                }
-            }
-            if (!sc.keyword("As")) {
-                error = "parameter '" + prm.name + "' has no 'As Type'";
-                return false;
-            }
-            if (!sc.typeName(prm.type, prm.array)) {
-                error = "parameter '" + prm.name + "' has no type name";
-                return false;
-            }
-            prm.array = prm.array || nameArray;
-            if (sc.eat('=')) {
-                sc.skipSpace();
-                size_t b = sc.p;
-                int depth = 0;
-                bool inQuote = false;
-                while (sc.p < text.size()) {
-                    char c = text[sc.p];
-                    if (inQuote) {
-                        if (c == '"') inQuote = false;
-                    } else if (c == '"') {
-                        inQuote = true;
-                    } else if (c == '(') {
-                        ++depth;
-                    } else if (c == ')') {
-                        if (depth == 0) break;
-                        --depth;
-                    } else if (c == ',' && depth == 0) {
-                        break;
-                    }
-                    ++sc.p;
-                }
-                prm.defaultText = trim(text.substr(b, sc.p - b));
-                if (prm.defaultText.empty() || inQuote) {
-                    error = "parameter '" + prm.name + "' has an empty default value";
-                    return false;
-                }
-                prm.hasDefault = true;
-            }
-            out.params.push_back(std::move(prm));
-            if (sc.eat(',')) continue;
-            if (sc.eat(')')) break;
-            error = "expected ',' or ')' after parameter '" + out.params.back().name + "'";
-            return false;
-        }
-    }
-    if (sc.keyword("As")) {
-        if (!sc.typeName(out.returnType, out.returnArray)) {
-            error = "missing return type after 'As'";
-            return false;
-        }
+    if (!parseParamList(sc, out, error)) return false;
+    if (sc.keyword("As") && !sc.typeName(out.returnType, out.returnArray)) {
+        error = "missing return type after 'As'";
+        return false;
     }
     if (!sc.atEnd()) {
         error = "unexpected text '" + std::string(text.substr(sc.p)) + "'";
         return false;
     }
-    for (size_t i = 0; i < out.params.size(); ++i) {
-        if (out.params[i].assigns && i + 1 != out.params.size()) {
+    for (size_t i = 0; i + 1 < out.params.size(); ++i) {
+        if (out.params[i].assigns) {
             error = "only the last parameter may be Assigns";
             return false;
         }

@@ -64,10 +64,12 @@ static RBBoolean Entry_PluginGetStringData(REALstring s, uint32_t encoding, REAL
         return 0;
     }
     std::memset(out, 0, sizeof *out);
+    if (!I->knownEncoding(encoding, "PluginGetStringData")) return 0;
     if (s && !I->liveString(s, "PluginGetStringData")) return 0;
     std::string bytes;
     if (!I->stringBytes(s, encoding, bytes)) return 0;
     DataRec rec;
+    rec.source = s;
     rec.bytes.reset(new std::string(std::move(bytes)));
     const char* data = rec.bytes->c_str();
     out->data = data;
@@ -95,6 +97,7 @@ static void Entry_PluginDisposeStringData(REALstringData* d) {
     }
     // Overwrite before freeing so that reads after the dispose show garbage.
     std::string& bytes = *it->second.bytes;
+    unpoisonBytes(&bytes[0], bytes.size() + 1);
     std::memset(&bytes[0], 0xDD, bytes.size());
     I->stringData.erase(it);
 }
@@ -111,7 +114,12 @@ static REALstring Entry_REALBuildStringWithEncoding(const char* bytes, int count
                      std::to_string(count));
         return nullptr;
     }
-    return I->newString(std::string(bytes ? bytes : "", static_cast<size_t>(count)), enc, false);
+    if (!I->knownEncoding(enc, "REALBuildStringWithEncoding")) return nullptr;
+    std::string text(bytes ? bytes : "", static_cast<size_t>(count));
+    if (!I->validIn(text, enc))
+        I->violation("REALBuildStringWithEncoding: the bytes are not valid in the encoding " +
+                     encodingName(enc) + " they are labelled with");
+    return I->newString(std::move(text), enc, false);
 }
 
 static void Entry_REALLockString(REALstring s) {
@@ -138,6 +146,7 @@ static REALobject Entry_PluginNewInstanceOfClass(REALclassDefinition* def) {
         I->violation("PluginNewInstanceOfClass: definition record was never registered");
         return nullptr;
     }
+    if (!I->mayCreate("PluginNewInstanceOfClass")) return nullptr;
     return I->allocate(it->second);
 }
 
@@ -149,7 +158,8 @@ static REALobject Entry_CreateInstance(REALclassRef ref) {
         return nullptr;
     }
     ClassInfo* c = classOfRef(I, ref, "CreateInstance");
-    return c ? I->allocate(c) : nullptr;
+    if (!c || !I->mayCreate("CreateInstance")) return nullptr;
+    return I->createInstance(c);
 }
 
 static REALclassRef Entry_pluginObjectType(const char* name) {
@@ -159,7 +169,7 @@ static REALclassRef Entry_pluginObjectType(const char* name) {
         I->violation("pluginObjectType: null class name");
         return nullptr;
     }
-    return reinterpret_cast<REALclassRef>(I->findClass(name));
+    return reinterpret_cast<REALclassRef>(I->classRef(name));
 }
 
 static void* Entry_REALLoadObjectMethod(REALobject o, const char* prototype) {
@@ -185,7 +195,13 @@ static void* Entry_REALLoadObjectMethod(REALobject o, const char* prototype) {
 }
 
 static void Entry_RuntimeRaiseException(REALobject e) {
-    if (Host::Impl* I = enter(E_RaiseException)) I->raise(e);
+    Host::Impl* I = enter(E_RaiseException);
+    if (!I) return;
+    if (I->loading) {
+        I->violation("RuntimeRaiseException during start-up: no host code runs yet to catch it");
+        return;
+    }
+    I->raise(e);
 }
 
 static REALobject Entry_PluginCallFunctionWithExceptionHandler(PluginExceptionCallback fn,
@@ -198,7 +214,8 @@ static REALobject Entry_PluginCallFunctionWithExceptionHandler(PluginExceptionCa
     }
     REALobject outer = I->pending;
     I->pending = nullptr;
-    fn(data);
+    I->callGuarded("the callback given to PluginCallFunctionWithExceptionHandler",
+                   [&] { fn(data); });
     REALobject caught = I->pending;  // its lock passes to the caller
     I->pending = outer;
     return caught;
@@ -281,15 +298,24 @@ static double Entry_REALGetRBVersion() {
     return I ? I->config.version : 0.0;
 }
 
+// Registration belongs to start-up: the host reads no records afterwards.
+static bool registering(Host::Impl* I, const char* entry) {
+    if (I->loading) return true;
+    I->violation(std::string(entry) +
+                 " called after start-up, outside REALPluginMain/PluginEntry; not registered");
+    return false;
+}
+
 static void Entry_PluginRegisterModule(REALmoduleDefinition* def) {
-    if (Host::Impl* I = enter(E_RegisterModule)) {
-        I->registerModule(def, "");
-        I->layoutPending();
-    }
+    Host::Impl* I = enter(E_RegisterModule);
+    if (!I || !registering(I, "PluginRegisterModule")) return;
+    I->registerModule(def, "");
+    I->layoutPending();
 }
 
 static void Entry_PluginRegisterClass(REALclassDefinition* def) {
-    if (Host::Impl* I = enter(E_RegisterClass)) I->registerClass(def, "");
+    Host::Impl* I = enter(E_RegisterClass);
+    if (I && registering(I, "PluginRegisterClass")) I->registerClass(def, "");
 }
 
 static RBBoolean Entry_RuntimeObjectIsa(REALobject o, REALclassRef ref) {

@@ -41,6 +41,10 @@ extern "C" void* emuResolve(const char* name) {
 
 }  // namespace
 
+REALResolverProc Host::Impl::resolverProc() {
+    return &emuResolve;
+}
+
 Host::Impl* Host::Impl::cur() {
     return g_current ? g_current->impl_ : nullptr;
 }
@@ -73,7 +77,8 @@ Host::~Host() {
 }
 
 void Host::load(const std::string& pluginPath) {
-    if (impl_->dl) throw EmulatorError("Host::load: a plug-in is already loaded");
+    if (impl_->dl || impl_->startedUp)
+        throw EmulatorError("Host::load: a plug-in is already loaded");
     // A fresh copy per host, so that the plug-in's statics start anew.
     std::ifstream in(pluginPath, std::ios::binary);
     if (!in) throw EmulatorError("Host::load: cannot read " + pluginPath);
@@ -103,16 +108,14 @@ void Host::load(const std::string& pluginPath) {
     impl_->dl = dl;
     auto main = reinterpret_cast<REALPluginMainProc>(dlsym(dl, "REALPluginMain"));
     if (!main) throw EmulatorError("Host::load: " + pluginPath + " exports no REALPluginMain");
-    impl_->loading = true;
-    main(&emuResolve);
-    impl_->loading = false;
-    if (impl_->pending) {
-        impl_->violation("an exception was raised during start-up and never handled");
-        REALobject p = impl_->pending;
-        impl_->pending = nullptr;
-        impl_->unlockObject(p, "start-up");
-    }
-    impl_->finishRegistration();
+    if (impl_->config.beforeStartUp) impl_->config.beforeStartUp(dl);
+    impl_->startUp(main, reinterpret_cast<const void*>(main), impl_->tempPath);
+}
+
+void Host::loadLinked(REALPluginMainProc main) {
+    if (impl_->dl || impl_->startedUp) throw EmulatorError("Host::loadLinked: already started");
+    if (!main) throw EmulatorError("Host::loadLinked: no REALPluginMain");
+    impl_->startUp(main, reinterpret_cast<const void*>(main), "/proc/self/exe");
 }
 
 const HostConfig& Host::config() const {
@@ -143,6 +146,22 @@ Host* Host::current() {
     return g_current;
 }
 
+void Host::releaseQuarantine() {
+    impl_->releaseQuarantine();
+}
+
+size_t Host::quarantined() const {
+    return impl_->objQuarantine.size() + impl_->strQuarantine.size();
+}
+
+void Host::nameClass(const std::string& className) {
+    impl_->namedByHost.insert(lower(className));
+}
+
+std::vector<std::string> Host::classesAskedWhileLoading() const {
+    return impl_->askedAtLoadInOrder;
+}
+
 std::vector<std::string> Host::takeViolations() {
     impl_->finishRegistration();
     std::vector<std::string> v;
@@ -152,10 +171,15 @@ std::vector<std::string> Host::takeViolations() {
 
 LeakReport Host::leaks() const {
     impl_->finishRegistration();
+    impl_->checkKept();
     LeakReport r;
     for (auto& [p, rec] : impl_->objects) {
-        (void)p;
-        if (!rec.dead) ++r.liveObjects[rec.cls->name];
+        if (rec.dead) {
+            impl_->checkDeadPattern(p, rec);
+        } else {
+            ++r.liveObjects[rec.cls->name];
+            impl_->checkCanaries(p, rec);
+        }
     }
     for (auto& [p, rec] : impl_->strings) {
         (void)p;

@@ -6,43 +6,19 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "decl.h"
 #include "emu/host.h"
+#include "types.h"
 
 namespace emu::detail {
-
-// The host type of a parameter, property or result.
-enum class Cat {
-    Void,
-    Boolean,
-    Integer,
-    Int8,
-    Int16,
-    Int32,
-    Int64,
-    UInt8,
-    UInt16,
-    UInt32,
-    UInt64,
-    Single,
-    Double,
-    Currency,
-    Color,
-    Ptr,
-    String,
-    Text,
-    Variant,
-    Object,     // the root class "Object"
-    Class,      // a built-in or registered class
-    Interface,  // Iterator, Iterable
-    Enum,
-};
 
 struct ClassInfo;
 struct EnumInfo;
@@ -55,8 +31,6 @@ struct TypeRef {
     bool array = false;
 };
 
-bool isIntegral(Cat c);
-bool isReference(Cat c);  // passed as a pointer that carries a lock (String, objects)
 size_t widthOf(Cat c, const EnumInfo* en);
 Cat enumBase(const EnumInfo* en);
 ffi_type* ffiTypeOf(const TypeRef& t);
@@ -141,6 +115,7 @@ struct ObjRec {
     bool dead = false;
     bool destructing = false;
     uint64_t serial = 0;
+    mutable bool canaryReported = false;  // one report per object
 };
 
 struct StrRec {
@@ -155,6 +130,17 @@ struct StrRec {
 // stable address until the record is disposed.
 struct DataRec {
     std::unique_ptr<std::string> bytes;
+    const void* source = nullptr;  // the string it was read from
+    bool orphaned = false;         // that string died while the record was open
+};
+
+// A registered record as it was handed over; compared again at every leak
+// report, since the host keeps reading the plug-in's own copy.
+struct KeptRecord {
+    const char* at = nullptr;
+    std::string bytes;
+    std::string what;
+    bool reported = false;
 };
 
 // Host entries, for call counting.
@@ -186,12 +172,28 @@ enum Entry : int {
 extern const char* const kEntryNames[E_Count];
 void* entryAddress(int e);
 
+// Marks released bytes: poisoned for the sanitizer when it runs, else
+// overwritten with kDeadByte.
+void poisonBytes(void* p, size_t n);
+void unpoisonBytes(void* p, size_t n);
+
 constexpr size_t kHeaderSize = 32;  // the emulator's own object header
+// Guard bytes after each class's data block and after the instance, so that an
+// overrun into the next block is caught when the object is destroyed.
+constexpr size_t kCanarySize = 16;
+constexpr unsigned char kCanaryByte = 0xCA;
+constexpr unsigned char kDeadByte = 0xDB;
+// Where a class's block starts, after its superclass's block and a canary.
+inline size_t blockOffset(size_t superInstanceSize) {
+    return superInstanceSize ? (superInstanceSize + kCanarySize + 15) / 16 * 16 : kHeaderSize;
+}
 constexpr uint64_t kObjectMagic = 0x54564f424a454354ull;
 
 }  // namespace emu::detail
 
 namespace emu {
+
+std::string encodingName(uint32_t enc);  // "0x8000100"
 
 // The name of a value kind as error messages show it.
 const char* kindName(Kind k);
@@ -212,6 +214,18 @@ struct Host::Impl {
     int announced = 0;
     int announceCalls = 0;
     bool loading = false;
+    bool startedUp = false;
+    // The plug-in's image: every record it registers must lie inside it.
+    const void* imageBase = nullptr;
+    struct Symbol {
+        uintptr_t start, size;
+    };
+    std::vector<Symbol> symbols;  // data objects of the image, by address
+    std::vector<detail::KeptRecord> kept;
+    // Class references asked for while loading (kept by a compiled
+    // application) and classes that host code itself names.
+    std::set<std::string> askedAtLoad, namedByHost;  // lower-case
+    std::vector<std::string> askedAtLoadInOrder;     // as spelled, first ask only
 
     // Entry accounting.
     std::map<std::string, size_t> asks;
@@ -245,6 +259,8 @@ struct Host::Impl {
     void addBuiltins();
     void registerClass(REALclassDefinition* def, const std::string& moduleName);
     void registerModule(REALmoduleDefinition* def, const std::string& outer);
+    void registerModuleClasses(REALmoduleDefinition* def, const std::string& qname,
+                               size_t modIndex);
     void layoutPending();
     void finishRegistration();  // deferred checks: superclasses, types
     bool resolveType(const std::string& text, bool array, const std::string& scope,
@@ -255,9 +271,24 @@ struct Host::Impl {
     detail::EnumInfo* findEnum(std::string_view name) const;
     detail::ModuleInfo* findModule(std::string_view name) const;
 
+    // --- the plug-in's image (image.cpp)
+    static REALResolverProc resolverProc();
+    void startUp(REALPluginMainProc main, const void* imageAddress, const std::string& file);
+    bool inImage(const void* p) const;
+    size_t extentAt(const void* p) const;  // bytes to the end of the data object; 0 unknown
+    // Checks that a record lies in the image and keeps a copy to compare later.
+    bool keep(const void* p, size_t size, const std::string& what, size_t skipFrom = 0,
+              size_t skipSize = 0);
+    void checkKept();
+    bool callGuarded(const std::string& where, const std::function<void()>& call);
+
     // --- objects and strings (objects.cpp)
     void violation(std::string text);
-    REALobject allocate(detail::ClassInfo* cls);                  // initialisers run, one lock
+    void checkCanaries(const void* o, const detail::ObjRec& rec);
+    void checkDeadPattern(const void* o, const detail::ObjRec& rec);
+    void releaseQuarantine();
+    void freeObject(const void* o);               // a quarantined object, after its pattern check
+    REALobject allocate(detail::ClassInfo* cls);  // initialisers run, one lock
     detail::ObjRec* liveObject(const void* o, const char* what);  // null + violation if not
     detail::ObjRec* findObject(const void* o);
     void lockObject(REALobject o, const char* what);
@@ -267,6 +298,12 @@ struct Host::Impl {
     void lockString(REALstring s, const char* what);
     void unlockString(REALstring s, const char* what);
     bool stringBytes(REALstring s, uint32_t encoding, std::string& out);
+    bool knownEncoding(uint32_t enc, const char* what);  // reports an unknown one
+    bool validIn(const std::string& bytes, uint32_t enc) const;
+    // --- start-up rules for objects and class references (objects.cpp)
+    bool mayCreate(const char* what);                   // no objects while loading
+    REALobject createInstance(detail::ClassInfo* cls);  // as New without arguments
+    detail::ClassInfo* classRef(const char* name);      // pluginObjectType
     void* classData(REALobject o, const detail::ClassInfo* cls) const {
         return reinterpret_cast<char*>(o) + cls->offset;
     }
@@ -278,7 +315,8 @@ struct Host::Impl {
     void throwIfPending(Value returned);
 
     // --- calls (calls.cpp)
-    Value callMethod(detail::MethodInfo& m, REALobject self, std::vector<Value>& args);
+    Value callMethod(detail::MethodInfo& m, REALobject self, std::vector<Value>& args,
+                     bool raiseToHost = true);
     Value getProperty(detail::PropInfo& p, REALobject self, bool raiseToHost = true);
     void setProperty(detail::PropInfo& p, REALobject self, const Value& v);
     detail::PropInfo* findProperty(detail::ClassInfo* cls, std::string_view name);

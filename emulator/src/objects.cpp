@@ -28,21 +28,49 @@ namespace {
 
 constexpr size_t kQuarantineLimit = size_t(1) << 20;
 
-void poison(void* p, size_t n) {
+}  // namespace
+
+void detail::poisonBytes(void* p, size_t n) {
 #ifdef EMU_ASAN
     ASAN_POISON_MEMORY_REGION(p, n);
 #else
-    std::memset(p, 0xDB, n);
+    std::memset(p, kDeadByte, n);
 #endif
 }
 
-void unpoison(void* p, size_t n) {
+void detail::unpoisonBytes(void* p, size_t n) {
 #ifdef EMU_ASAN
     ASAN_UNPOISON_MEMORY_REGION(p, n);
 #else
     (void)p;
     (void)n;
 #endif
+}
+
+namespace {
+
+void poison(void* p, size_t n) {
+    poisonBytes(p, n);
+}
+void unpoison(void* p, size_t n) {
+    unpoisonBytes(p, n);
+}
+
+#ifdef EMU_ASAN
+constexpr bool kPatternChecks = false;  // the sanitizer reports the access itself
+#else
+constexpr bool kPatternChecks = true;
+#endif
+
+// Calls f(from, to) for each guard region of an instance of `cls`: after each
+// class's block up to the next block, and after the last one.
+template <class F>
+void forEachCanary(const ClassInfo* cls, size_t size, F f) {
+    size_t end = size;
+    for (const ClassInfo* c = cls; c; c = c->super) {
+        f(c->offset + c->dataSize, end);
+        end = c->offset;
+    }
 }
 
 std::string ptrText(const void* p) {
@@ -82,7 +110,7 @@ REALobject Host::Impl::allocate(ClassInfo* cls) {
                   cls->superName + "' is not known");
         return nullptr;
     }
-    size_t size = cls->instanceSize;
+    size_t size = cls->instanceSize + kCanarySize;
     void* mem = std::calloc(1, size);
     if (!mem) throw EmulatorError("out of memory");
     uint64_t header[4] = {kObjectMagic, reinterpret_cast<uintptr_t>(cls), ++serial, size};
@@ -94,13 +122,62 @@ REALobject Host::Impl::allocate(ClassInfo* cls) {
     rec.refs = 1;
     rec.serial = serial;
     REALobject obj = static_cast<REALobject>(mem);
+    forEachCanary(cls, size, [&](size_t from, size_t to) {
+        std::memset(static_cast<char*>(mem) + from, kCanaryByte, to - from);
+        if (!kPatternChecks) poison(static_cast<char*>(mem) + from, to - from);
+    });
     // Each class's initialiser prepares its own block, the root first.
     std::vector<ClassInfo*> chain;
     for (ClassInfo* c = cls; c; c = c->super) chain.push_back(c);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        if ((*it)->initializer) reinterpret_cast<void (*)(REALobject)>((*it)->initializer)(obj);
+        if (REALproc init = (*it)->initializer)
+            callGuarded((*it)->name + " initialiser",
+                        [&] { reinterpret_cast<void (*)(REALobject)>(init)(obj); });
     }
     return obj;
+}
+
+bool Host::Impl::mayCreate(const char* what) {
+    if (!loading) return true;
+    violation(std::string(what) + " during start-up: objects are made once host code runs");
+    return false;
+}
+
+// REALnewInstanceWithClass: like New, the initialisers and then the
+// parameterless constructor when the class has one.
+REALobject Host::Impl::createInstance(ClassInfo* cls) {
+    REALobject o = allocate(cls);
+    if (!o) return nullptr;
+    for (ClassInfo* c = cls; c; c = c->super) {
+        bool any = false;
+        for (auto& m : c->methods) {
+            if (!m->parsed || !iequals(m->decl.name, "Constructor")) continue;
+            any = true;
+            if (!m->decl.params.empty()) continue;
+            std::vector<Value> none;
+            callMethod(*m, o, none, /*raiseToHost=*/false);
+            return o;
+        }
+        if (any) break;  // constructors with parameters only: none runs
+    }
+    return o;
+}
+
+// A compiled application keeps the host classes the plug-in asked for while
+// loading and those host code names; it strips the rest.
+ClassInfo* Host::Impl::classRef(const char* name) {
+    ClassInfo* cls = findClass(name);
+    std::string key = lower(name);
+    if (loading) {
+        if (askedAtLoad.insert(key).second) askedAtLoadInOrder.push_back(name);
+        return cls;
+    }
+    if (!cls || !cls->builtin || askedAtLoad.count(key) || namedByHost.count(key)) return cls;
+    if (config.compiledApplication) return nullptr;
+    violation(std::string("pluginObjectType(\"") + name +
+              "\") first asked after start-up: a compiled application that does not name the "
+              "class itself has stripped it; ask for it in PluginEntry");
+    return cls;
 }
 
 void Host::Impl::lockObject(REALobject o, const char* what) {
@@ -129,9 +206,12 @@ void Host::Impl::unlockObject(REALobject o, const char* what) {
     size_t size = rec->size;
     // The most derived class first; every class of the chain that has one.
     for (ClassInfo* c = cls; c; c = c->super) {
-        if (c->destructor) reinterpret_cast<void (*)(REALobject)>(c->destructor)(o);
+        if (REALproc dtor = c->destructor)
+            callGuarded(c->name + " destructor",
+                        [&] { reinterpret_cast<void (*)(REALobject)>(dtor)(o); });
     }
     rec = findObject(o);  // the table may have changed while destructors ran
+    checkCanaries(o, *rec);
     if (rec->refs != 0) {
         violation("object of class " + cls->name +
                   " was locked by its own destructor and is destroyed anyway");
@@ -139,16 +219,60 @@ void Host::Impl::unlockObject(REALobject o, const char* what) {
     rec->dead = true;
     rec->destructing = false;
     rec->refs = 0;
+    unpoison(o, size);
+    std::memset(o, kDeadByte, size);
     poison(o, size);
     objQuarantine.push_back(o);
     while (objQuarantine.size() > kQuarantineLimit) {
         const void* old = objQuarantine.front();
         objQuarantine.pop_front();
-        auto it = objects.find(old);
-        unpoison(const_cast<void*>(old), it->second.size);
-        objects.erase(it);  // before free: the key must not be read afterwards
-        std::free(const_cast<void*>(old));
+        freeObject(old);
     }
+}
+
+void Host::Impl::freeObject(const void* o) {
+    auto it = objects.find(o);
+    checkDeadPattern(o, it->second);
+    unpoison(const_cast<void*>(o), it->second.size);
+    objects.erase(it);  // before free: the key must not be read afterwards
+    std::free(const_cast<void*>(o));
+}
+
+void Host::Impl::checkCanaries(const void* o, const ObjRec& rec) {
+    if (!kPatternChecks || rec.canaryReported) return;
+    const auto* base = static_cast<const unsigned char*>(o);
+    forEachCanary(rec.cls, rec.size, [&](size_t from, size_t to) {
+        for (size_t i = from; i < to && !rec.canaryReported; ++i) {
+            if (base[i] == kCanaryByte) continue;
+            rec.canaryReported = true;
+            violation("object of class " + rec.cls->name + ": byte " + std::to_string(i) +
+                      " beyond a class's data block was overwritten (an overrun of the block "
+                      "before it)");
+        }
+    });
+}
+
+void Host::Impl::checkDeadPattern(const void* o, const ObjRec& rec) {
+    if (!kPatternChecks || rec.canaryReported) return;
+    const auto* base = static_cast<const unsigned char*>(o);
+    for (size_t i = 0; i < rec.size; ++i) {
+        if (base[i] == kDeadByte) continue;
+        rec.canaryReported = true;
+        violation("object of class " + rec.cls->name +
+                  " was written after it was destroyed (byte " + std::to_string(i) + ")");
+        return;
+    }
+}
+
+void Host::Impl::releaseQuarantine() {
+    for (const void* o : objQuarantine) freeObject(o);
+    objQuarantine.clear();
+    for (const void* s : strQuarantine) {
+        unpoison(const_cast<void*>(s), 16);
+        strings.erase(s);
+        std::free(const_cast<void*>(s));
+    }
+    strQuarantine.clear();
 }
 
 // ---------------------------------------------------------------- strings
@@ -188,6 +312,22 @@ void Host::Impl::unlockString(REALstring s, const char* what) {
     StrRec* r = liveString(s, what);
     if (!r) return;
     if (--r->refs > 0) return;
+    // The host's data record may point into the string itself: reading it
+    // after the string is gone reads freed memory.
+    size_t open = 0;
+    for (auto& [key, rec] : stringData) {
+        (void)key;
+        if (rec.source != s || rec.orphaned) continue;
+        rec.orphaned = true;
+        ++open;
+        std::string& bytes = *rec.bytes;
+        std::memset(&bytes[0], 0xDD, bytes.size());
+        poison(&bytes[0], bytes.size() + 1);
+    }
+    if (open)
+        violation(std::string(what) + ": string released while " + std::to_string(open) +
+                  " PluginGetStringData record(s) from it are still open; their bytes are "
+                  "no longer the string's");
     r->dead = true;
     r->bytes.clear();
     r->bytes.shrink_to_fit();
@@ -203,6 +343,10 @@ void Host::Impl::unlockString(REALstring s, const char* what) {
 }
 
 void Host::Impl::freeAll() {
+    for (auto& [key, rec] : stringData) {
+        (void)key;
+        unpoison(&(*rec.bytes)[0], rec.bytes->size() + 1);
+    }
     for (auto& [p, rec] : objects) {
         unpoison(const_cast<void*>(p), rec.size);
         std::free(const_cast<void*>(p));

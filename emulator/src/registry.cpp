@@ -3,6 +3,8 @@
 // Superclasses and declaration types are resolved once everything is in,
 // since a class may name a superclass or a type registered after it.
 #include <cctype>
+#include <cstddef>
+#include <cstring>
 
 #include "internal.h"
 
@@ -14,6 +16,11 @@ namespace {
 
 constexpr size_t kSaneCount = 100000;
 constexpr uint32_t kKnownFlags = 0x7FF;
+// Bit 0 is the deprecated property flag; methods and constants have no use for it.
+constexpr uint32_t kKnownMemberFlags = 0x7FE;
+constexpr uint32_t kTargetBits =
+    REALconsoleSafe | REALconsoleOnly | REALwebOnly | REALTargetDesktop | REALTargetIOS;
+constexpr uint32_t kGuiTargets = REALwebOnly | REALTargetDesktop | REALTargetIOS;
 constexpr uint32_t kScopeBits =
     REALScopeGlobal | REALScopePublic | REALScopeProtected | REALScopePrivate;
 
@@ -66,6 +73,32 @@ const RegisteredModule* Registry::findModule(std::string_view name) const {
 
 namespace {
 
+RegisteredMethod registered(const REALmethodDefinition& md) {
+    RegisteredMethod r;
+    r.declaration = md.declaration ? md.declaration : "";
+    r.flags = md.mFlags;
+    if (md.attributes && md.attributeCount <= kSaneCount) {
+        for (size_t i = 0; i < md.attributeCount; ++i) {
+            r.attributes.emplace_back(md.attributes[i].mName ? md.attributes[i].mName : "",
+                                      md.attributes[i].mValue ? md.attributes[i].mValue : "");
+        }
+    }
+    return r;
+}
+
+RegisteredProperty registered(const REALproperty& p) {
+    RegisteredProperty r;
+    r.name = p.name ? p.name : "";
+    r.type = p.type ? p.type : "";
+    r.flags = p.flags;
+    r.standardGetter = p.getter == kStandard;
+    r.hasGetter = p.getter != nullptr;
+    r.hasSetter = p.setter != nullptr;
+    r.standardSetter = p.setter == kStandard;
+    r.param = p.param;
+    return r;
+}
+
 struct Checker {
     Host::Impl& I;
 
@@ -77,6 +110,24 @@ struct Checker {
         }
         uint32_t scope = f & kScopeBits;
         if (scope & (scope - 1)) I.violation(where + ": more than one scope flag");
+    }
+
+    // A member the host can place in no target, or in targets that exclude
+    // each other (console-only and a GUI target), is never compiled in.
+    void memberFlags(uint32_t f, uint32_t known, const std::string& where) {
+        flags(f, where);
+        if (f & kKnownFlags & ~known)
+            I.violation(where + ": flag bits " + encodingName(f & kKnownFlags & ~known) +
+                        " are not defined for this kind of member");
+        if (!(f & kTargetBits))
+            I.violation(where + ": no target bit (console-safe 0x4 or a target)");
+        if ((f & REALconsoleOnly) && (f & kGuiTargets))
+            I.violation(where + ": console-only together with a GUI target");
+    }
+
+    // A string the host keeps a pointer to.
+    void text(const char* s, const std::string& what) {
+        if (s) I.keep(s, std::strlen(s) + 1, what + " \"" + s + "\"");
     }
 
     template <class T>
@@ -91,6 +142,14 @@ struct Checker {
                         " but the table is null");
             return false;
         }
+        if (count == 0) return true;
+        size_t room = I.extentAt(t) / sizeof(T);
+        if (I.extentAt(t) && count > room) {
+            I.violation(where + ": " + what + " count " + std::to_string(count) +
+                        " runs past the end of its table (room for " + std::to_string(room) + ")");
+            return false;
+        }
+        I.keep(t, count * sizeof(T), where + ": the " + what + " table");
         return true;
     }
 
@@ -103,6 +162,8 @@ struct Checker {
                 I.violation(where + ": attribute " + std::to_string(i) + " has no name");
                 continue;
             }
+            text(a[i].mName, where + ": attribute name");
+            text(a[i].mValue, where + ": attribute value");
             if (!a[i].mValue) {
                 I.violation(where + ": attribute '" + std::string(a[i].mName) +
                             "' has a null value");
@@ -120,6 +181,7 @@ struct Checker {
             return nullptr;
         }
         std::string w = where + " \"" + md.declaration + "\"";
+        text(md.declaration, where + ": declaration");
         auto m = std::make_unique<MethodInfo>();
         m->declaration = md.declaration;
         m->fn = md.function;
@@ -135,7 +197,7 @@ struct Checker {
         if (!md.function) I.violation(w + ": no function");
         if (md.function == kStandard || md.setterFunction == kStandard)
             I.violation(w + ": the standard accessor marker is not a function");
-        flags(md.mFlags, w);
+        memberFlags(md.mFlags, kKnownMemberFlags, w);
         attributes(md.attributes, md.attributeCount, w);
         if (m->parsed) {
             m->key = signatureKey(m->decl);
@@ -152,6 +214,9 @@ struct Checker {
             return nullptr;
         }
         std::string w = where + " property " + pr.name;
+        text(pr.name, w + ": name");
+        text(pr.type, w + ": type");
+        text(pr.group, w + ": group");
         auto p = std::make_unique<PropInfo>();
         p->name = pr.name;
         p->typeText = pr.type ? pr.type : "";
@@ -168,7 +233,7 @@ struct Checker {
         if (shared && (pr.getter == kStandard || pr.setter == kStandard))
             I.violation(w + ": the standard getter and setter cannot serve a shared property");
         if (pr.enumCount > 0) table(pr.enumEntries, pr.enumCount, w, "editor enumeration");
-        flags(pr.flags, w);
+        memberFlags(pr.flags, kKnownFlags, w);
         attributes(pr.attributes, pr.attributeCount, w);
         return p;
     }
@@ -179,11 +244,12 @@ struct Checker {
             I.violation(where + ": null constant declaration");
             return;
         }
+        text(c.declaration, where + ": constant");
         ParsedConstant pc;
         std::string err;
         if (!parseConstantDecl(c.declaration, pc, err))
             I.violation(where + " constant \"" + c.declaration + "\": " + err);
-        flags(c.mFlags, where + " constant " + c.declaration);
+        memberFlags(c.mFlags, kKnownMemberFlags, where + " constant " + c.declaration);
         attributes(c.attributes, c.attributeCount, where);
         out.push_back({c.declaration, c.mFlags});
     }
@@ -201,6 +267,8 @@ struct Checker {
             I.violation(w + ": registered twice");
             return;
         }
+        text(e.name, w + ": name");
+        text(e.type, w + ": type");
         auto info = std::make_unique<EnumInfo>();
         info->name = qname;
         info->typeText = e.type ? e.type : "";
@@ -228,6 +296,7 @@ struct Checker {
                     I.violation(w + ": entry " + std::to_string(i) + " is null");
                     continue;
                 }
+                text(e.fields[i], w + ": entry");
                 re.entries.push_back(e.fields[i]);
                 ParsedEnumEntry pe;
                 std::string err;
@@ -248,64 +317,124 @@ struct Checker {
         I.enumByName[lower(qname)] = info.get();
         I.enums.push_back(std::move(info));
     }
-};
 
-RegisteredMethod registered(const REALmethodDefinition& md) {
-    RegisteredMethod r;
-    r.declaration = md.declaration ? md.declaration : "";
-    r.flags = md.mFlags;
-    if (md.attributes && md.attributeCount <= kSaneCount) {
-        for (size_t i = 0; i < md.attributeCount; ++i) {
-            r.attributes.emplace_back(md.attributes[i].mName ? md.attributes[i].mName : "",
-                                      md.attributes[i].mValue ? md.attributes[i].mValue : "");
+    // ---- whole tables: the count is checked against the table first
+
+    void properties(const REALproperty* t, size_t n, ClassInfo* owner, bool shared,
+                    const std::string& scope, const std::string& where, const char* what,
+                    std::vector<std::unique_ptr<PropInfo>>& into,
+                    std::vector<RegisteredProperty>& reg) {
+        if (!table(t, n, where, what)) return;
+        size_t first = into.size();
+        for (size_t i = 0; i < n; ++i) {
+            auto p = property(t[i], owner, shared, scope, where);
+            reg.push_back(registered(t[i]));
+            if (!p) continue;
+            for (size_t k = first; k < into.size(); ++k)
+                if (iequals(into[k]->name, p->name))
+                    I.violation(p->where + ": the same name is registered twice in one table");
+            into.push_back(std::move(p));
         }
     }
-    return r;
-}
 
-RegisteredProperty registered(const REALproperty& p) {
-    RegisteredProperty r;
-    r.name = p.name ? p.name : "";
-    r.type = p.type ? p.type : "";
-    r.flags = p.flags;
-    r.standardGetter = p.getter == kStandard;
-    r.hasGetter = p.getter != nullptr;
-    r.hasSetter = p.setter != nullptr;
-    r.standardSetter = p.setter == kStandard;
-    r.param = p.param;
-    return r;
-}
+    // One table of methods; two entries with the same parameters cannot both
+    // be called, so a repeat is a fault.
+    void methods(const REALmethodDefinition* t, size_t n, ClassInfo* owner, bool shared,
+                 const std::string& scope, const std::string& where, const char* what,
+                 std::vector<std::unique_ptr<MethodInfo>>& into,
+                 std::vector<RegisteredMethod>& reg) {
+        if (!table(t, n, where, what)) return;
+        for (size_t i = 0; i < n; ++i) {
+            auto m =
+                method(t[i], owner, shared, scope, where + " " + what + " " + std::to_string(i));
+            reg.push_back(registered(t[i]));
+            if (!m) continue;
+            for (auto& other : into) {
+                if (!m->parsed || !other->parsed) continue;
+                if (other->key == m->key)
+                    I.violation(m->where + ": the same declaration is registered twice");
+                else if (iequals(other->decl.name, m->decl.name) && other->pkey == m->pkey)
+                    I.violation(m->where + ": same parameters as \"" + other->declaration + "\"");
+            }
+            into.push_back(std::move(m));
+        }
+    }
+
+    void constants(const REALconstant* t, size_t n, const std::string& where,
+                   std::vector<RegisteredConstant>& out) {
+        if (!table(t, n, where, "constant")) return;
+        size_t first = out.size();
+        for (size_t i = 0; i < n; ++i) constant(t[i], where, out);
+        std::vector<std::string> names;
+        for (size_t k = first; k < out.size(); ++k) {
+            ParsedConstant pc;
+            std::string err;
+            if (!parseConstantDecl(out[k].declaration, pc, err)) continue;
+            for (const std::string& n2 : names)
+                if (iequals(n2, pc.name))
+                    I.violation(where + ": constant " + pc.name + " is registered twice");
+            names.push_back(pc.name);
+        }
+    }
+
+    void enumerations(const REALenum* t, size_t n, const std::string& qualifier,
+                      const std::string& where, std::vector<RegisteredEnum>& out) {
+        if (!table(t, n, where, "enumeration")) return;
+        for (size_t i = 0; i < n; ++i) enumeration(t[i], qualifier, where, out);
+    }
+
+    // Events and delegates: the host only needs their declarations to parse.
+    template <class T>
+    void declarations(const T* t, size_t n, const std::string& where, const char* what) {
+        if (!table(t, n, where, what)) return;
+        for (size_t i = 0; i < n; ++i) {
+            ParsedDecl d;
+            std::string err = "null declaration";
+            if (!t[i].declaration || !parseMethodDecl(t[i].declaration, d, err))
+                I.violation(where + ": " + what + " " + std::to_string(i) +
+                            " does not parse: " + err);
+        }
+    }
+
+    // Sections the emulated host does not model: reported when present.
+    template <class T>
+    void unsupported(const T* t, size_t n, const std::string& where, const char* what) {
+        if (table(t, n, where, what) && n > 0)
+            I.violation(where + ": " + what + "s are not supported by the emulated host");
+    }
+};
 
 }  // namespace
 
-void Host::Impl::registerClass(REALclassDefinition* def, const std::string& moduleName) {
-    Checker ck{*this};
+namespace {
+
+// A record's header: non-null, the current version, an identifier as name.
+// Answers the qualified name, or "" after reporting why it is refused.
+template <class Def>
+std::string admitted(Host::Impl& I, const Def* def, const std::string& outer, const char* kind,
+                     const char* entry) {
     if (!def) {
-        violation("PluginRegisterClass: null class definition");
-        return;
+        I.violation(std::string(entry) + ": null " + kind + " definition");
+        return "";
     }
-    std::string where = "class " + std::string(def->name ? def->name : "(null)");
+    std::string where = std::string(kind) + " " + (def->name ? def->name : "(null)");
     if (def->version != kCurrentREALControlVersion) {
-        violation(where + ": record version " + std::to_string(def->version) + ", expected " +
-                  std::to_string(kCurrentREALControlVersion) + "; not registered");
-        return;
+        I.violation(where + ": record version " + std::to_string(def->version) + ", expected " +
+                    std::to_string(kCurrentREALControlVersion) + "; not registered");
+        return "";
     }
     if (!isIdentifier(def->name)) {
-        violation(where + ": the class name is not an identifier; not registered");
-        return;
+        I.violation(where + ": the " + kind + " name is not an identifier; not registered");
+        return "";
     }
-    std::string qname = moduleName.empty() ? def->name : moduleName + "." + def->name;
-    where = "class " + qname;
-    if (classByDef.count(def)) {
-        violation(where + ": the same definition record registered twice");
-        return;
-    }
-    if (findClass(qname) || findEnum(qname)) {
-        violation(where + ": a class of that name is already registered");
-        return;
-    }
-    auto c = std::make_unique<ClassInfo>();
-    ClassInfo* cls = c.get();
+    return outer.empty() ? std::string(def->name) : outer + "." + def->name;
+}
+
+// The class record's own fields, before any of its tables.
+std::unique_ptr<ClassInfo> classHeader(Host::Impl& I, REALclassDefinition* def,
+                                       const std::string& qname, const std::string& moduleName,
+                                       const std::string& where) {
+    auto cls = std::make_unique<ClassInfo>();
     cls->name = qname;
     cls->moduleName = moduleName;
     cls->def = def;
@@ -314,16 +443,83 @@ void Host::Impl::registerClass(REALclassDefinition* def, const std::string& modu
     cls->destructor = def->destructor;
     if (def->superName) {
         cls->superName = def->superName;
-        if (cls->superName.empty()) violation(where + ": empty superclass name (use null)");
+        if (cls->superName.empty()) I.violation(where + ": empty superclass name (use null)");
     }
     if (def->dataSize > (size_t(1) << 20))
-        violation(where + ": data size " + std::to_string(def->dataSize) + " is not plausible");
+        I.violation(where + ": data size " + std::to_string(def->dataSize) + " is not plausible");
     if (def->constructor == kStandard || def->destructor == kStandard)
-        violation(where + ": the standard accessor marker is not a function");
+        I.violation(where + ": the standard accessor marker is not a function");
     if (def->forSystemUse != 0)
-        violation(where + ": the host-reserved field is not 0 at registration");
+        I.violation(where + ": the host-reserved field is not 0 at registration");
+    Checker ck{I};
     ck.flags(def->mFlags, where);
+    if (def->mFlags == 0) I.violation(where + ": class flags 0: the class is in no target");
+    ck.text(def->name, where + ": name");
+    ck.text(def->superName, where + ": superclass name");
+    ck.text(def->interfaces, where + ": interface list");
+    return cls;
+}
 
+// "Iterator,Iterable": the only interfaces the emulated host knows.
+void classInterfaces(Host::Impl& I, ClassInfo& cls, const char* list, const std::string& where) {
+    if (!list || !*list) return;  // "" declares no interface, like null
+    std::string_view rest = list;
+    for (;;) {
+        size_t e = rest.find(',');
+        std::string name = trim(rest.substr(0, e));
+        if (name.empty()) {
+            I.violation(where + ": empty name in the interface list \"" + std::string(list) + "\"");
+        } else if (!iequals(name, "Iterator") && !iequals(name, "Iterable")) {
+            I.violation(where + ": unknown interface '" + name + "'");
+        } else {
+            cls.interfaces.push_back(name);
+        }
+        if (e == std::string_view::npos) break;
+        rest = rest.substr(e + 1);
+    }
+}
+
+// The host's For Each needs the protocol members of the interfaces a class claims.
+void protocolMembers(Host::Impl& I, const ClassInfo& cls, const std::string& where) {
+    static const std::pair<const char*, const char*> kNeeds[] = {
+        {"Iterator", "MoveNext() as Boolean"},
+        {"Iterator", "Value() as Variant"},
+        {"Iterable", "Iterator() as Iterator"}};
+    for (const auto& [iface, decl] : kNeeds) {
+        if (!cls.implements(iface)) continue;
+        ParsedDecl want;
+        std::string err;
+        parseMethodDecl(decl, want, err);
+        std::string key = signatureKey(want);
+        bool found = false;
+        for (auto& m : cls.methods) found = found || (m->parsed && m->key == key);
+        if (!found) I.violation(where + ": implements " + iface + " but has no \"" + decl + "\"");
+    }
+}
+
+}  // namespace
+
+void Host::Impl::registerClass(REALclassDefinition* def, const std::string& moduleName) {
+    std::string qname = admitted(*this, def, moduleName, "class", "PluginRegisterClass");
+    if (qname.empty()) return;
+    std::string where = "class " + qname;
+    if (classByDef.count(def)) {
+        violation(where + ": the same definition record registered twice");
+        return;
+    }
+    if (findClass(qname) || findEnum(qname)) {
+        violation(where + ": a class of that name is already registered");
+        return;
+    }
+    // The host writes the class's data offset into forSystemUse itself.
+    if (!keep(def, sizeof *def, where + ": the class record",
+              offsetof(REALclassDefinition, forSystemUse), sizeof def->forSystemUse)) {
+        violation(where + ": not registered");
+        return;
+    }
+    std::unique_ptr<ClassInfo> c = classHeader(*this, def, qname, moduleName, where);
+    ClassInfo* cls = c.get();
+    Checker ck{*this};
     RegisteredClass rc;
     rc.name = qname;
     rc.superName = cls->superName;
@@ -334,109 +530,27 @@ void Host::Impl::registerClass(REALclassDefinition* def, const std::string& modu
     rc.hasDestructor = def->destructor != nullptr;
     rc.definition = def;
     rc.attributes = ck.attributes(def->attributes, def->attributeCount, where);
+    classInterfaces(*this, *cls, def->interfaces, where);
 
-    if (def->interfaces) {
-        std::string list = def->interfaces;
-        size_t b = 0;
-        while (b <= list.size() && !list.empty()) {
-            size_t e = list.find(',', b);
-            if (e == std::string::npos) e = list.size();
-            std::string name = trim(std::string_view(list).substr(b, e - b));
-            if (name.empty()) {
-                violation(where + ": empty name in the interface list \"" + list + "\"");
-            } else if (!iequals(name, "Iterator") && !iequals(name, "Iterable")) {
-                violation(where + ": unknown interface '" + name + "'");
-            } else {
-                cls->interfaces.push_back(name);
-            }
-            b = e + 1;
-        }
-    }
-
-    if (ck.table(def->properties, def->propertyCount, where, "property")) {
-        for (size_t i = 0; i < def->propertyCount; ++i) {
-            auto p = ck.property(def->properties[i], cls, false, moduleName, where);
-            rc.properties.push_back(registered(def->properties[i]));
-            if (p) cls->props.push_back(std::move(p));
-        }
-    }
-    if (ck.table(def->sharedProperties, def->sharedPropertyCount, where, "shared property")) {
-        for (size_t i = 0; i < def->sharedPropertyCount; ++i) {
-            auto p = ck.property(def->sharedProperties[i], cls, true, moduleName, where);
-            rc.sharedProperties.push_back(registered(def->sharedProperties[i]));
-            if (p) cls->sharedProps.push_back(std::move(p));
-        }
-    }
-    auto methods = [&](const REALmethodDefinition* t, size_t n, bool shared,
-                       std::vector<std::unique_ptr<MethodInfo>>& into,
-                       std::vector<RegisteredMethod>& reg, const char* what) {
-        if (!ck.table(t, n, where, what)) return;
-        for (size_t i = 0; i < n; ++i) {
-            auto m = ck.method(t[i], cls, shared, moduleName,
-                               where + " " + what + " " + std::to_string(i));
-            reg.push_back(registered(t[i]));
-            if (!m) continue;
-            for (auto& other : into) {
-                if (m->parsed && other->parsed && other->key == m->key)
-                    violation(m->where + ": the same declaration is registered twice");
-                else if (m->parsed && other->parsed && iequals(other->decl.name, m->decl.name) &&
-                         other->pkey == m->pkey)
-                    violation(m->where + ": same parameters as \"" + other->declaration + "\"");
-            }
-            into.push_back(std::move(m));
-        }
-    };
-    methods(def->methods, def->methodCount, false, cls->methods, rc.methods, "method");
-    methods(def->sharedMethods, def->sharedMethodCount, true, cls->sharedMethods, rc.sharedMethods,
-            "shared method");
-
-    if (ck.table(def->events, def->eventCount, where, "event")) {
-        for (size_t i = 0; i < def->eventCount; ++i) {
-            ParsedDecl d;
-            std::string err;
-            if (!def->events[i].declaration || !parseMethodDecl(def->events[i].declaration, d, err))
-                violation(where + ": event " + std::to_string(i) + " does not parse: " + err);
-        }
-    }
+    ck.properties(def->properties, def->propertyCount, cls, false, moduleName, where, "property",
+                  cls->props, rc.properties);
+    ck.properties(def->sharedProperties, def->sharedPropertyCount, cls, true, moduleName, where,
+                  "shared property", cls->sharedProps, rc.sharedProperties);
+    ck.methods(def->methods, def->methodCount, cls, false, moduleName, where, "method",
+               cls->methods, rc.methods);
+    ck.methods(def->sharedMethods, def->sharedMethodCount, cls, true, moduleName, where,
+               "shared method", cls->sharedMethods, rc.sharedMethods);
+    ck.declarations(def->events, def->eventCount, where, "event");
     if (ck.table(def->eventInstances, def->eventInstanceCount, where, "event instance")) {
         for (size_t i = 0; i < def->eventInstanceCount; ++i) {
             if (!def->eventInstances[i].name || !def->eventInstances[i].implementation)
                 violation(where + ": event instance " + std::to_string(i) + " is incomplete");
         }
     }
-    if (ck.table(def->constants, def->constantCount, where, "constant")) {
-        for (size_t i = 0; i < def->constantCount; ++i)
-            ck.constant(def->constants[i], where, rc.constants);
-    }
-    if (ck.table(def->delegates, def->delegateCount, where, "delegate")) {
-        for (size_t i = 0; i < def->delegateCount; ++i) {
-            ParsedDecl d;
-            std::string err;
-            if (!def->delegates[i].declaration ||
-                !parseMethodDecl(def->delegates[i].declaration, d, err))
-                violation(where + ": delegate " + std::to_string(i) + " does not parse: " + err);
-        }
-    }
-    if (ck.table(def->enums, def->enumCount, where, "enumeration")) {
-        for (size_t i = 0; i < def->enumCount; ++i)
-            ck.enumeration(def->enums[i], qname, where, rc.enums);
-    }
-
-    // The host's For Each needs the protocol members of the interfaces a
-    // class claims.
-    auto needs = [&](const char* iface, const char* decl) {
-        if (!cls->implements(iface)) return;
-        ParsedDecl want;
-        std::string err;
-        parseMethodDecl(decl, want, err);
-        std::string key = signatureKey(want);
-        for (auto& m : cls->methods)
-            if (m->parsed && m->key == key) return;
-        violation(where + ": implements " + iface + " but has no \"" + decl + "\"");
-    };
-    needs("Iterator", "MoveNext() as Boolean");
-    needs("Iterator", "Value() as Variant");
-    needs("Iterable", "Iterator() as Iterator");
+    ck.constants(def->constants, def->constantCount, where, rc.constants);
+    ck.declarations(def->delegates, def->delegateCount, where, "delegate");
+    ck.enumerations(def->enums, def->enumCount, qname, where, rc.enums);
+    protocolMembers(*this, *cls, where);
 
     cls->registryIndex = static_cast<int>(registry.classes.size());
     registry.classes.push_back(std::move(rc));
@@ -447,23 +561,9 @@ void Host::Impl::registerClass(REALclassDefinition* def, const std::string& modu
 }
 
 void Host::Impl::registerModule(REALmoduleDefinition* def, const std::string& outer) {
-    Checker ck{*this};
-    if (!def) {
-        violation("PluginRegisterModule: null module definition");
-        return;
-    }
-    std::string where = "module " + std::string(def->name ? def->name : "(null)");
-    if (def->version != kCurrentREALControlVersion) {
-        violation(where + ": record version " + std::to_string(def->version) + ", expected " +
-                  std::to_string(kCurrentREALControlVersion) + "; not registered");
-        return;
-    }
-    if (!isIdentifier(def->name)) {
-        violation(where + ": the module name is not an identifier; not registered");
-        return;
-    }
-    std::string qname = outer.empty() ? def->name : outer + "." + def->name;
-    where = "module " + qname;
+    std::string qname = admitted(*this, def, outer, "module", "PluginRegisterModule");
+    if (qname.empty()) return;
+    std::string where = "module " + qname;
     for (const REALmoduleDefinition* d : moduleDefs) {
         if (d == def) {
             violation(where + ": the same module record registered twice");
@@ -474,74 +574,52 @@ void Host::Impl::registerModule(REALmoduleDefinition* def, const std::string& ou
         violation(where + ": a module of that name is already registered");
         return;
     }
+    if (!keep(def, sizeof *def, where + ": the module record")) {
+        violation(where + ": not registered");
+        return;
+    }
     moduleDefs.push_back(def);
+    Checker ck{*this};
+    ck.text(def->name, where + ": name");
     auto mod = std::make_unique<ModuleInfo>();
     mod->name = qname;
     RegisteredModule rm;
     rm.name = qname;
     rm.attributes = ck.attributes(def->attributes, def->attributeCount, where);
-
-    if (ck.table(def->methods, def->methodCount, where, "method")) {
-        for (size_t i = 0; i < def->methodCount; ++i) {
-            auto m = ck.method(def->methods[i], nullptr, true, qname,
-                               where + " method " + std::to_string(i));
-            rm.methods.push_back(registered(def->methods[i]));
-            if (m) mod->methods.push_back(std::move(m));
-        }
-    }
-    if (ck.table(def->constants, def->constantCount, where, "constant")) {
-        for (size_t i = 0; i < def->constantCount; ++i)
-            ck.constant(def->constants[i], where, rm.constants);
-    }
-    if (ck.table(def->properties, def->propertyCount, where, "property")) {
-        for (size_t i = 0; i < def->propertyCount; ++i) {
-            auto p = ck.property(def->properties[i], nullptr, true, qname, where);
-            rm.properties.push_back(registered(def->properties[i]));
-            if (p) mod->props.push_back(std::move(p));
-        }
-    }
-    if (ck.table(def->structures, def->structureCount, where, "structure") &&
-        def->structureCount > 0) {
-        violation(where + ": structures are not supported by the emulated host");
-    }
-    if (ck.table(def->enums, def->enumCount, where, "enumeration")) {
-        for (size_t i = 0; i < def->enumCount; ++i)
-            ck.enumeration(def->enums[i], qname, where, rm.enums);
-    }
-    if (ck.table(def->delegates, def->delegateCount, where, "delegate")) {
-        for (size_t i = 0; i < def->delegateCount; ++i) {
-            ParsedDecl d;
-            std::string err;
-            if (!def->delegates[i].declaration ||
-                !parseMethodDecl(def->delegates[i].declaration, d, err))
-                violation(where + ": delegate " + std::to_string(i) + " does not parse: " + err);
-        }
-    }
-    if (ck.table(def->interfaces, def->interfaceCount, where, "interface") &&
-        def->interfaceCount > 0) {
-        violation(where + ": module interfaces are not supported by the emulated host");
-    }
-    if (ck.table(def->controls, def->controlCount, where, "control") && def->controlCount > 0) {
-        violation(where + ": controls are not supported by the emulated host");
-    }
+    ck.methods(def->methods, def->methodCount, nullptr, true, qname, where, "method", mod->methods,
+               rm.methods);
+    ck.constants(def->constants, def->constantCount, where, rm.constants);
+    ck.properties(def->properties, def->propertyCount, nullptr, true, qname, where, "property",
+                  mod->props, rm.properties);
+    ck.unsupported(def->structures, def->structureCount, where, "structure");
+    ck.enumerations(def->enums, def->enumCount, qname, where, rm.enums);
+    ck.declarations(def->delegates, def->delegateCount, where, "delegate");
+    ck.unsupported(def->interfaces, def->interfaceCount, where, "module interface");
+    ck.unsupported(def->controls, def->controlCount, where, "control");
     size_t modIndex = registry.modules.size();
     registry.modules.push_back(std::move(rm));
     modules.push_back(std::move(mod));
-    if (ck.table(def->classes, def->classesCount, where, "class")) {
-        for (size_t i = 0; i < def->classesCount; ++i) {
-            REALclassDefinition* cd = def->classes[i];
-            if (!cd) {
-                violation(where + ": class pointer " + std::to_string(i) + " is null");
-                continue;
-            }
-            size_t before = registry.classes.size();
-            registerClass(cd, qname);
-            if (registry.classes.size() > before)
-                registry.modules[modIndex].classes.push_back(registry.classes.back().name);
-        }
-    }
+    registerModuleClasses(def, qname, modIndex);
     if (ck.table(def->modules, def->moduleCount, where, "module")) {
         for (size_t i = 0; i < def->moduleCount; ++i) registerModule(def->modules[i], qname);
+    }
+}
+
+// Classes in a module's namespace, in the module's order.
+void Host::Impl::registerModuleClasses(REALmoduleDefinition* def, const std::string& qname,
+                                       size_t modIndex) {
+    std::string where = "module " + qname;
+    if (!Checker{*this}.table(def->classes, def->classesCount, where, "class")) return;
+    for (size_t i = 0; i < def->classesCount; ++i) {
+        REALclassDefinition* cd = def->classes[i];
+        if (!cd) {
+            violation(where + ": class pointer " + std::to_string(i) + " is null");
+            continue;
+        }
+        size_t before = registry.classes.size();
+        registerClass(cd, qname);
+        if (registry.classes.size() > before)
+            registry.modules[modIndex].classes.push_back(registry.classes.back().name);
     }
 }
 
@@ -559,7 +637,7 @@ void Host::Impl::layoutPending() {
                 if (!sup || !sup->laidOut) continue;
             }
             c->super = sup;
-            c->offset = sup ? (sup->instanceSize + 15) / 16 * 16 : kHeaderSize;
+            c->offset = blockOffset(sup ? sup->instanceSize : 0);
             c->instanceSize = c->offset + c->dataSize;
             c->laidOut = true;
             // Where REALGetClassData finds this class's block in every instance.
@@ -615,20 +693,10 @@ namespace {
 bool defaultFits(const TypeRef& t, const std::string& text) {
     int64_t i;
     double d;
+    if (isIntegral(t.cat) || t.cat == Cat::Color) return parseIntegerLiteral(text, i);
     switch (t.cat) {
         case Cat::Boolean:
             return iequals(text, "true") || iequals(text, "false");
-        case Cat::Integer:
-        case Cat::Int8:
-        case Cat::Int16:
-        case Cat::Int32:
-        case Cat::Int64:
-        case Cat::UInt8:
-        case Cat::UInt16:
-        case Cat::UInt32:
-        case Cat::UInt64:
-        case Cat::Color:
-            return parseIntegerLiteral(text, i);
         case Cat::Single:
         case Cat::Double:
         case Cat::Currency:

@@ -1,5 +1,6 @@
 // Host strings: bytes plus an encoding, converted on request as the host's
 // PluginGetStringData does.
+#include <cstdio>
 #include <optional>
 
 #include "internal.h"
@@ -206,6 +207,44 @@ bool encode(const std::u32string& in, uint32_t enc, std::string& out) {
 }
 
 }  // namespace
+
+// The encodings the host defines (and the two single-byte ones the emulator
+// converts); anything else is a number the host does not know.
+bool knownEncodingValue(uint32_t enc) {
+    switch (enc) {
+        case kREALTextEncodingUTF8:
+        case kREALTextEncodingASCII:
+        case kREALTextEncodingUnknown:
+        case kREALTextEncodingUTF16:
+        case kREALTextEncodingUTF16LE:
+        case kREALTextEncodingUTF16BE:
+        case kREALTextEncodingUTF32:
+        case kLatin1:
+        case kWindows1252:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string encodingName(uint32_t enc) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", enc);
+    return buf;
+}
+
+bool Host::Impl::knownEncoding(uint32_t enc, const char* what) {
+    if (knownEncodingValue(enc)) return true;
+    violation(std::string(what) + ": encoding " + encodingName(enc) +
+              " is not one the host defines");
+    return false;
+}
+
+bool Host::Impl::validIn(const std::string& bytes, uint32_t enc) const {
+    if (enc == kREALTextEncodingUnknown) return true;  // bytes of no encoding
+    std::u32string cps;
+    return decode(bytes, enc, cps);
+}
 
 bool Host::Impl::stringBytes(REALstring s, uint32_t encoding, std::string& out) {
     out.clear();

@@ -255,9 +255,12 @@ std::string Value::asString() const {
     StrRec* r = I->liveString(str_, "emu::Value::asString");
     if (!r) return "";
     std::string out;
-    // A string that cannot be converted yields its raw bytes.
-    if (!I->stringBytes(str_, kREALTextEncodingUTF8, out)) return r->bytes;
-    return out;
+    if (I->stringBytes(str_, kREALTextEncodingUTF8, out)) return out;
+    // Only a string made unconvertible on purpose yields its raw bytes.
+    if (!r->unconvertible)
+        I->violation("emu::Value::asString: a string in encoding " + encodingName(r->encoding) +
+                     " does not convert to UTF-8");
+    return r->bytes;
 }
 
 std::string Value::className() const {

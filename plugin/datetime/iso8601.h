@@ -8,6 +8,10 @@
 // Forgets the cached DateTime and TimeZone class references (plug-in entry).
 void ResetDateTimeClassCaches();
 
+// Asks the host for the DateTime and TimeZone classes during PluginEntry, so
+// that an application using the date members keeps them.
+void AskForDateTimeClasses();
+
 // Every date member of Document, Attribute and TextHelper goes through these,
 // so the text shapes live in one place. A new DateTime, or nil for text of
 // another shape or a date the host refuses; the date-only form reads the

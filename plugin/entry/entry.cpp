@@ -30,7 +30,10 @@ PLUGIN_EXPORT void PluginEntry() {
     gXojoVersion = REALGetRBVersion();
     // Written so that a version that does not compare (NaN) registers nothing.
     if (!(gXojoVersion >= kFirstSupportedVersion)) return;
-    if (gXojoVersion == kFirstSupportedVersion) HideDateTimeMembers(TorvaneXmlModule);
+    if (gXojoVersion == kFirstSupportedVersion)
+        HideDateTimeMembers(TorvaneXmlModule);
+    else
+        AskForDateTimeClasses();
     REALRegisterModule(&TorvaneXmlModule);
     REALRegisterClass(&XmlExceptionClass);
     REALRegisterClass(&XPathExceptionClass);

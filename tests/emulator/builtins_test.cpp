@@ -128,7 +128,7 @@ TEST_F(EmuTest, CreateInstanceFindsHostAndPluginClassesByName) {
         emu::Value v = Fake("Instantiate", {Str(c.name)});
         EXPECT_EQ(v.className(), c.cls) << c.name;
     }
-    // CreateInstance runs no Constructor method, only the initialisers.
+    // Derived has only a constructor with parameters: CreateInstance runs none.
     emu::Value d = Fake("Instantiate", {Str("Fake.Derived")});
     EXPECT_TRUE(host().get(d, "Label").isNil());
     d = {};

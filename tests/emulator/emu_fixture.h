@@ -10,6 +10,14 @@
 
 #include "emu/host.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define EMU_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define EMU_TEST_ASAN 1
+#endif
+#endif
+
 inline const char* FakePluginPath() {
     return FAKE_PLUGIN_PATH;
 }
@@ -27,6 +35,7 @@ protected:
     void TearDown() override {
         emu::LeakReport r = host_->leaks();
         EXPECT_TRUE(r.clean()) << r.describe();
+        host_->releaseQuarantine();
         host_.reset();
     }
 
@@ -41,9 +50,13 @@ protected:
     }
     std::string TakeLog() { return Fake("TakeLog").asString(); }
 
-    // The violations recorded since the last call; the fixture's final check
-    // then sees only faults nobody expected.
-    std::vector<std::string> Violations() { return host_->takeViolations(); }
+    // The violations recorded since the last call, including what the leak
+    // report's checks find now; the fixture's final check then sees only
+    // faults nobody expected.
+    std::vector<std::string> Violations() {
+        host_->leaks();
+        return host_->takeViolations();
+    }
 
 private:
     std::unique_ptr<emu::Host> host_;

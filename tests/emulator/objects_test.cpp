@@ -137,14 +137,6 @@ TEST(Leaks, ACleanReportDescribesNothing) {
     EXPECT_FALSE(r.clean());
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define EMU_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define EMU_TEST_ASAN 1
-#endif
-#endif
-
 TEST_F(EmuTest, ReleasedMemoryIsPoisonedSoLateReadsShow) {
     emu::Value obj = host().newInstance("Fake.Base");
     const volatile unsigned char* raw =

@@ -1,7 +1,9 @@
-// Registration records fed straight through the host's entries: every fault
-// must be reported, none may crash the host.
+// Registration records fed straight through the host's entries by a start-up
+// linked into this test: every fault must be reported, none may crash the
+// host. Records are static, as the host keeps the pointers it is handed.
 #include <cstring>
 #include <functional>
+#include <new>
 
 #include "emu_fixture.h"
 
@@ -34,6 +36,12 @@ struct ClassFixture {
     };
     REALclassDefinition def{};
 
+    // A fresh record in the same static storage.
+    void reset() {
+        this->~ClassFixture();
+        new (this) ClassFixture();
+    }
+
     ClassFixture() {
         def.version = 13;
         def.name = "Widget";
@@ -49,20 +57,40 @@ struct ClassFixture {
     }
 };
 
-void RegisterClass(emu::Host& h, REALclassDefinition* def) {
-    reinterpret_cast<PluginRegisterClassProc>(h.resolver()("PluginRegisterClass"))(def);
+ClassFixture gClass, gOther;  // static: registered records must stay put
+REALmoduleDefinition gModule;
+
+std::function<void(REALResolverProc)> gStartUp;
+void StartUpMain(REALResolverProc resolver) {
+    gStartUp(resolver);
 }
 
-void RegisterModule(emu::Host& h, REALmoduleDefinition* def) {
-    reinterpret_cast<PluginRegisterModuleProc>(h.resolver()("PluginRegisterModule"))(def);
+// Runs `body` as the start-up of a plug-in linked into this test.
+void StartUp(emu::Host& h, std::function<void(REALResolverProc)> body) {
+    gStartUp = std::move(body);
+    h.loadLinked(&StartUpMain);
+    gStartUp = nullptr;
+}
+
+void RegisterClass(REALResolverProc r, REALclassDefinition* def) {
+    reinterpret_cast<PluginRegisterClassProc>(r("PluginRegisterClass"))(def);
+}
+
+void RegisterModule(REALResolverProc r, REALmoduleDefinition* def) {
+    reinterpret_cast<PluginRegisterModuleProc>(r("PluginRegisterModule"))(def);
+}
+
+void RegisterOneClass(emu::Host& h, REALclassDefinition* def) {
+    StartUp(h, [&](REALResolverProc r) { RegisterClass(r, def); });
 }
 
 }  // namespace
 
 TEST(Registration, AWellFormedClassRegistersWithoutViolations) {
     emu::Host h;
-    ClassFixture c;
-    RegisterClass(h, &c.def);
+    ClassFixture& c = gClass;
+    c.reset();
+    RegisterOneClass(h, &c.def);
     EXPECT_TRUE(h.takeViolations().empty());
     EXPECT_NE(h.registry().findClass("Widget"), nullptr);
     EXPECT_GT(c.def.forSystemUse, 0);
@@ -127,15 +155,36 @@ TEST(Registration, FaultyClassRecordsAreReported) {
          "has no \"MoveNext() as Boolean\""},
         {"host field pre-filled", [](ClassFixture& c) { c.def.forSystemUse = 8; },
          "host-reserved field"},
+        {"empty name in the interface list",
+         [](ClassFixture& c) { c.def.interfaces = "Iterable,"; },
+         "empty name in the interface list"},
+        {"event that does not parse",
+         [](ClassFixture& c) {
+             static REALevent events[] = {{"Changed(x as)", 0, 0, nullptr}};
+             c.def.events = events;
+             c.def.eventCount = 1;
+         },
+         "event 0 does not parse"},
+        {"attribute without a name",
+         [](ClassFixture& c) {
+             static REALattribute attrs[] = {{nullptr, "x"}};
+             c.methods[1].attributes = attrs;
+             c.methods[1].attributeCount = 1;
+         },
+         "attribute 0 has no name"},
+        {"overload with the same parameters",
+         [](ClassFixture& c) { c.methods[0].declaration = "Touch(x as Integer, y as String)"; },
+         "same parameters as"},
         {"destructor is the accessor marker",
          [](ClassFixture& c) { c.def.destructor = REALstandardGetter; },
          "standard accessor marker"},
     };
     for (const Case& k : cases) {
         emu::Host h;
-        ClassFixture c;
+        ClassFixture& c = gClass;
+        c.reset();
         k.spoil(c);
-        RegisterClass(h, &c.def);
+        RegisterOneClass(h, &c.def);
         std::vector<std::string> v = h.takeViolations();
         EXPECT_TRUE(Mentions(v, k.expected)) << k.name << ":\n" << Joined(v);
         EXPECT_TRUE(h.leaks().clean()) << k.name;
@@ -144,13 +193,15 @@ TEST(Registration, FaultyClassRecordsAreReported) {
 
 TEST(Registration, NullAndRepeatedRecordsAreReported) {
     emu::Host h;
-    RegisterClass(h, nullptr);
-    RegisterModule(h, nullptr);
-    ClassFixture c;
-    RegisterClass(h, &c.def);
-    RegisterClass(h, &c.def);
-    ClassFixture other;  // a different record with the same name
-    RegisterClass(h, &other.def);
+    gClass.reset();
+    gOther.reset();  // a different record with the same name
+    StartUp(h, [](REALResolverProc r) {
+        RegisterClass(r, nullptr);
+        RegisterModule(r, nullptr);
+        RegisterClass(r, &gClass.def);
+        RegisterClass(r, &gClass.def);
+        RegisterClass(r, &gOther.def);
+    });
     std::vector<std::string> v = h.takeViolations();
     EXPECT_TRUE(Mentions(v, "null class definition")) << Joined(v);
     EXPECT_TRUE(Mentions(v, "null module definition")) << Joined(v);
@@ -161,15 +212,20 @@ TEST(Registration, NullAndRepeatedRecordsAreReported) {
 
 TEST(Registration, SubclassBeforeSuperclassIsLaidOutWhenTheSuperclassArrives) {
     emu::Host h;
-    ClassFixture sub, root;
+    ClassFixture& sub = gClass;
+    ClassFixture& root = gOther;
+    sub.reset();
+    root.reset();
     sub.def.name = "Sub";
     sub.def.superName = "Root";
     sub.def.dataSize = 8;
     sub.props[0].param = 0;
     root.def.name = "Root";
-    RegisterClass(h, &sub.def);
-    EXPECT_EQ(sub.def.forSystemUse, 0);  // nothing known yet to place it after
-    RegisterClass(h, &root.def);
+    StartUp(h, [&](REALResolverProc r) {
+        RegisterClass(r, &sub.def);
+        EXPECT_EQ(sub.def.forSystemUse, 0);  // nothing known yet to place it after
+        RegisterClass(r, &root.def);
+    });
     EXPECT_TRUE(h.takeViolations().empty());
     EXPECT_GE(sub.def.forSystemUse,
               root.def.forSystemUse + static_cast<RBInteger>(root.def.dataSize));
@@ -212,11 +268,14 @@ TEST(Registration, FaultyModuleRecordsAreReported) {
          },
          "controls are not supported"},
     };
+    static REALenum e;
+    static REALconstant konst;
     for (const Case& k : cases) {
         emu::Host h;
-        REALenum e{"Shade", "Integer", 0x20, entries, 2, 0, nullptr};
-        REALconstant konst{"Answer = 42", nullptr, 0x24, 0, nullptr};
-        REALmoduleDefinition m{};
+        e = REALenum{"Shade", "Integer", 0x20, entries, 2, 0, nullptr};
+        konst = REALconstant{"Answer = 42", nullptr, 0x24, 0, nullptr};
+        REALmoduleDefinition& m = gModule;
+        m = REALmoduleDefinition{};
         m.version = 13;
         m.name = "Mod";
         m.enums = &e;
@@ -224,7 +283,7 @@ TEST(Registration, FaultyModuleRecordsAreReported) {
         m.constants = &konst;
         m.constantCount = 1;
         k.spoil(m, e, konst);
-        RegisterModule(h, &m);
+        StartUp(h, [&](REALResolverProc r) { RegisterModule(r, &m); });
         std::vector<std::string> v = h.takeViolations();
         EXPECT_TRUE(Mentions(v, k.expected)) << k.name << ":\n" << Joined(v);
     }
@@ -233,18 +292,20 @@ TEST(Registration, FaultyModuleRecordsAreReported) {
 TEST(Registration, ModuleClassesAreQualifiedAndSeeTheModulesEnums) {
     emu::Host h;
     static const char* entries[] = {"A = 1", "B"};
-    REALenum e{"Shade", "", 0x20, entries, 2, 0, nullptr};
-    ClassFixture c;
+    static REALenum e{"Shade", "", 0x20, entries, 2, 0, nullptr};
+    ClassFixture& c = gClass;
+    c.reset();
     c.methods[1].declaration = "Touch(s as Mod.Shade = Mod.Shade.B) as Shade";
-    REALclassDefinition* list[] = {&c.def};
-    REALmoduleDefinition m{};
+    static REALclassDefinition* list[] = {&gClass.def};
+    REALmoduleDefinition& m = gModule;
+    m = REALmoduleDefinition{};
     m.version = 13;
     m.name = "Mod";
     m.enums = &e;
     m.enumCount = 1;
     m.classes = list;
     m.classesCount = 1;
-    RegisterModule(h, &m);
+    StartUp(h, [&](REALResolverProc r) { RegisterModule(r, &m); });
     EXPECT_TRUE(h.takeViolations().empty());
     ASSERT_NE(h.registry().findClass("Mod.Widget"), nullptr);
     EXPECT_EQ(h.registry().findClass("Widget"), nullptr);

@@ -9,6 +9,7 @@ void PluginTest::TearDown() {
     if (!host_) return;
     const emu::LeakReport report = host_->leaks();
     EXPECT_TRUE(report.clean()) << report.describe();
+    host_->releaseQuarantine();
     host_.reset();
 }
 

@@ -30,10 +30,9 @@ protected:
     emu::Value XPathType(int64_t v) { return emu::Value::Enum("TorvaneXml.XPathType", v); }
 
     emu::Value Nil() { return emu::Value(); }
-    // An object made by class name, whose record no factory ever filled.
-    emu::Value Unbound(const std::string& className) {
-        return host_->callModule("TorvaneXml", "CreateInstanceOfUnknownClass", {Str(className)});
-    }
+    // An object whose record no factory ever filled: made without its
+    // constructor, which CreateInstance would run.
+    emu::Value Unbound(const std::string& className) { return host_->newInstance(className); }
     // How many objects of `className` are alive now.
     int64_t Live(const std::string& className) {
         const emu::LeakReport report = host_->leaks();

@@ -183,6 +183,14 @@ struct HostConfig {
     bool emptyStringAsNil = false;
     // The zone a DateTime takes when constructed with a nil TimeZone.
     int64_t defaultZoneSecondsFromGMT = 7200;
+    // Models a compiled application, which keeps only the host classes that
+    // the plug-in asked for while loading or that host code names: any other
+    // built-in class asked for later answers nil. Without it, such a late ask
+    // is reported as a violation.
+    bool compiledApplication = false;
+    // Runs after the plug-in file is opened and before its REALPluginMain,
+    // with the dlopen handle (tests use it to make a fake plug-in misbehave).
+    std::function<void(void* handle)> beforeStartUp;
 };
 
 struct LeakReport {
@@ -204,6 +212,9 @@ public:
     // Copies the shared object to a unique temporary path, dlopens it, and runs
     // REALPluginMain(resolver). Throws EmulatorError if it cannot be loaded.
     void load(const std::string& pluginPath);
+    // Starts a plug-in linked into the calling program: its image is the one
+    // that holds `main`, and every record it registers must lie there.
+    void loadLinked(REALPluginMainProc main);
 
     const HostConfig& config() const;
     const Registry& registry() const;
@@ -243,8 +254,20 @@ public:
     std::vector<Value> collect(const Value& iterable);
     bool isa(const Value& object, const std::string& className) const;
 
-    // Leak accounting of everything alive now.
+    // Leak accounting of everything alive now; also checks the registered
+    // records, the canaries of live objects and the released ones.
     LeakReport leaks() const;
+    // Frees what the quarantine holds, after verifying it was not written
+    // since its release. For a caller that has just run the end-of-test
+    // checks: late use within one test stays detected, and long runs (fuzzing)
+    // keep their speed and memory.
+    void releaseQuarantine();
+    size_t quarantined() const;  // released objects and strings still held
+    // Host code names a class (New, a declaration...): a compiled application
+    // keeps it, so the plug-in may ask for it at any time.
+    void nameClass(const std::string& className);
+    // The class names the plug-in gave pluginObjectType during start-up.
+    std::vector<std::string> classesAskedWhileLoading() const;
     // Hands over the violations recorded so far and forgets them, for tests
     // that provoke a fault on purpose and check that it was reported.
     std::vector<std::string> takeViolations();

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "hostabi.h"
@@ -116,7 +117,9 @@ RBInteger Bump(REALobject o, RBInteger by) {
 REALstring BaseDescribe(REALobject o) {
     return Build("Base:" + Utf8(Data<BaseData>(o, BaseClass)->label));
 }
-void BaseConstructor(REALobject) {}
+void BaseConstructor(REALobject) {
+    gLog += "Base.Constructor;";
+}
 
 REALproperty BaseProperties[] = {
     {"", "Counter", "Integer", 0x4, REALstandardGetter, REALstandardSetter,
@@ -289,9 +292,13 @@ REALobject OverMake(RBInteger weight) {
     return o;
 }
 
+RBInteger ThrowingGetter(REALobject, RBInteger);
+
 REALproperty OverProperties[] = {
     {"", "Weight", "Integer", 0x4, P(GetWeight), P(SetWeight), 0, nullptr, 0, nullptr, 0, nullptr},
     {"", "ParamEcho", "Integer", 0x4, P(ParamEcho), nullptr, 42, nullptr, 0, nullptr, 0, nullptr},
+    {"", "Throwing", "Integer", 0x4, P(ThrowingGetter), nullptr, 0, nullptr, 0, nullptr, 0,
+     nullptr},
 };
 REALmethodDefinition OverMethods[] = {
     {P(TakeInt32), nullptr, "Take(v as Int32) as String", 0x4, 0, nullptr},
@@ -430,9 +437,11 @@ void DateCallback(void* p) {
             "TimeZone)"));
     ctor(a->dt, a->y, a->m, a->d, 0, 0, 0, 0, nullptr);
 }
+// Asked for in PluginEntry, as the host wants, so a compiled application keeps it.
+REALclassRef gDateTimeRef = nullptr;
+
 REALobject NewDateTime() {
-    REALclassRef ref = HOST(pluginObjectTypeProc, "pluginObjectType")("DateTime");
-    return HOST(CreateInstanceProc, "CreateInstance")(ref);
+    return HOST(CreateInstanceProc, "CreateInstance")(gDateTimeRef);
 }
 REALstring CatchDate(RBInteger y, RBInteger m, RBInteger d) {
     DateArgs a{NewDateTime(), y, m, d};
@@ -494,6 +503,62 @@ RBBoolean AskEntry(REALstring name) {
 RBInteger Secret() {
     return 42;
 }
+
+// ------------------------------------------------------------------ faults on request
+
+// Which fault PluginEntry commits; set by the test before start-up.
+std::string gFault;
+
+REALmethodDefinition LateMethods[] = {
+    {P(BaseConstructor), nullptr, "Constructor()", 0x24, 0, nullptr},
+};
+REALclassDefinition LateClass = {
+    13,  "Late",  nullptr, 0,       0, nullptr, nullptr, nullptr, 0,       LateMethods,
+    1,   nullptr, 0,       nullptr, 0, nullptr, nullptr, 0,       nullptr, 0,
+    0x4, nullptr, 0,       nullptr, 0, nullptr, 0,       nullptr, 0};
+void RegisterLate() {
+    HOST(PluginRegisterClassProc, "PluginRegisterClass")(&LateClass);
+}
+// Writes into a registered record after the host took it.
+void SpoilRecord() {
+    LateMethods[0].mFlags = 0x84;
+    BaseMethods[1].declaration = "Bump(by as Integer = 2) as Integer";
+}
+void ThrowCpp() {
+    throw std::runtime_error("escaped");
+}
+RBInteger ThrowingGetter(REALobject, RBInteger) {
+    throw 42;
+}
+// A Base released, then written: the host's object is already gone.
+void WriteAfterFree() {
+    REALobject o = HOST(PluginNewInstanceOfClassProc, "PluginNewInstanceOfClass")(&BaseClass);
+    BaseData* d = Data<BaseData>(o, BaseClass);
+    Unlock(o);
+    d->counter = 5;
+}
+// Writes one field past Base's block, into what follows it.
+void Overrun() {
+    REALobject o = HOST(PluginNewInstanceOfClassProc, "PluginNewInstanceOfClass")(&BaseClass);
+    BaseData* d = Data<BaseData>(o, BaseClass);
+    reinterpret_cast<RBInteger*>(d + 1)[0] = 1;
+    Unlock(o);
+}
+// Keeps a string's data record open past the string's last unlock.
+void DataAfterUnlock() {
+    REALstring s = Build("short-lived");
+    REALstringData d;
+    HOST(PluginGetStringDataProc, "PluginGetStringData")(s, kREALTextEncodingUTF8, &d);
+    UnlockStr(s);
+    HOST(PluginDisposeStringDataProc, "PluginDisposeStringData")(&d);
+}
+// The argument's UTF-8 bytes, labelled with `encoding`.
+REALstring Relabel(REALstring s, RBInteger encoding) {
+    std::string t;
+    if (!Read(s, kREALTextEncodingUTF8, t)) return nullptr;
+    return HOST(REALBuildStringWithEncodingProc, "REALBuildStringWithEncoding")(
+        t.data(), static_cast<int>(t.size()), static_cast<uint32_t>(encoding));
+}
 RBBoolean Modern() {
     return 1;
 }
@@ -527,6 +592,13 @@ REALmethodDefinition ModuleMethods[] = {
     {P(Isa), nullptr, "Isa(o as Object, className as String) as Boolean", 0x24, 0, nullptr},
     {P(AskEntry), nullptr, "AskEntry(name as String) as Boolean", 0x24, 0, nullptr},
     {P(Secret), nullptr, "Secret() as Integer", 0x24, 1, HiddenAttribute},
+    {P(RegisterLate), nullptr, "RegisterLate()", 0x24, 0, nullptr},
+    {P(SpoilRecord), nullptr, "SpoilRecord()", 0x24, 0, nullptr},
+    {P(ThrowCpp), nullptr, "ThrowCpp()", 0x24, 0, nullptr},
+    {P(WriteAfterFree), nullptr, "WriteAfterFree()", 0x24, 0, nullptr},
+    {P(Overrun), nullptr, "Overrun()", 0x24, 0, nullptr},
+    {P(DataAfterUnlock), nullptr, "DataAfterUnlock()", 0x24, 0, nullptr},
+    {P(Relabel), nullptr, "Relabel(s as String, encoding as Integer) as String", 0x24, 0, nullptr},
     // Only registered on 2020.0 and later hosts (kept last).
     {P(Modern), nullptr, "Modern() as Boolean", 0x24, 0, nullptr},
 };
@@ -614,7 +686,7 @@ REALclassDefinition IterClass = {13,      "Iter",      nullptr, sizeof(IterData)
                                  0};
 REALclassDefinition OverClass = {13,      "Over",      nullptr, sizeof(OverData),
                                  0,       nullptr,     nullptr, OverProperties,
-                                 2,       OverMethods, 15,      nullptr,
+                                 3,       OverMethods, 15,      nullptr,
                                  0,       nullptr,     0,       nullptr,
                                  nullptr, 0,           nullptr, 0,
                                  0x4,     nullptr,     0,       OverShared,
@@ -708,14 +780,88 @@ REALmoduleDefinition FakeModule = {13,
                                    nullptr,
                                    0};
 
+// Records a careless plug-in hands over: on the stack, with counts past
+// their tables, with flags the host cannot place.
+REALmethodDefinition SloppyMethods[] = {
+    {P(BaseConstructor), nullptr, "Constructor()", 0x4, 0, nullptr},
+    {P(Bump), nullptr, "NoTarget() as Integer", 0x20, 0, nullptr},
+    {P(Bump), nullptr, "Invalidating() as Integer", 0x5, 0, nullptr},
+    {P(Bump), nullptr, "Split() as Integer", 0x8 | 0x200, 0, nullptr},
+    {P(Bump), nullptr, "Twice(a as Integer) as Integer", 0x4, 0, nullptr},
+    {P(Bump), nullptr, "twice(b as integer) as integer", 0x4, 0, nullptr},
+};
+REALconstant SloppyConstants[] = {
+    {"Limit = 1", nullptr, 0x4, 0, nullptr},
+    {"LIMIT = 2", nullptr, 0x4, 0, nullptr},
+};
+REALclassDefinition SloppyClass = {13,
+                                   "Sloppy",
+                                   nullptr,
+                                   0,
+                                   0,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   0,
+                                   SloppyMethods,
+                                   6,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   nullptr,
+                                   0,
+                                   SloppyConstants,
+                                   3,  // one more than the table holds
+                                   0,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   0};
+
+void CommitLoadFault() {
+    if (gFault == "stack-record") {
+        REALclassDefinition onStack = FakeExceptionClass;
+        onStack.name = "OnStack";
+        HOST(PluginRegisterClassProc, "PluginRegisterClass")(&onStack);
+    } else if (gFault == "heap-record") {
+        auto* onHeap = new REALclassDefinition(FakeExceptionClass);
+        onHeap->name = "OnHeap";
+        HOST(PluginRegisterClassProc, "PluginRegisterClass")(onHeap);
+        delete onHeap;
+    } else if (gFault == "sloppy-tables") {
+        HOST(PluginRegisterClassProc, "PluginRegisterClass")(&SloppyClass);
+    } else if (gFault == "create-at-load") {
+        Unlock(HOST(PluginNewInstanceOfClassProc, "PluginNewInstanceOfClass")(&BaseClass));
+    } else if (gFault == "raise-at-load") {
+        REALobject e =
+            HOST(PluginNewInstanceOfClassProc, "PluginNewInstanceOfClass")(&FakeExceptionClass);
+        HOST(RuntimeRaiseExceptionProc, "RuntimeRaiseException")(e);
+        Unlock(e);
+    } else if (gFault == "throw-at-load") {
+        ThrowCpp();
+    }
+}
+
 }  // namespace
 
 extern "C" void PluginEntry() {
     if (Version() < 2020.0) --FakeModule.methodCount;  // drop Modern()
+    gDateTimeRef = HOST(pluginObjectTypeProc, "pluginObjectType")("DateTime");
     HOST(PluginRegisterModuleProc, "PluginRegisterModule")(&FakeModule);
     // The subclass first: the host must resolve it once its superclass comes.
     HOST(PluginRegisterClassProc, "PluginRegisterClass")(&FakeSubExceptionClass);
     HOST(PluginRegisterClassProc, "PluginRegisterClass")(&FakeExceptionClass);
+    CommitLoadFault();
+}
+
+FAKE_EXPORT void FakeSetFault(const char* fault) {
+    gFault = fault ? fault : "";
 }
 
 FAKE_EXPORT void REALPluginMain(REALResolverProc resolver) {
