@@ -47,5 +47,8 @@ private:
     std::unique_ptr<emu::Host> host_;
 };
 
+// The plug-in library every test loads.
+const char* PluginPath();
+
 // Runs `body`, which must make the plug-in raise; returns the exception.
 emu::HostException ExpectRaise(const std::function<void()>& body);
