@@ -116,9 +116,10 @@ void LayOut() {
                 sup = FindClass(c->superName);
                 if (!sup && !c->moduleName.empty())
                     sup = FindClass(c->moduleName + "." + c->superName);
-                // Built-in superclasses (RuntimeException) carry no plug-in data.
-                if (!sup && c->superName.find('.') == std::string::npos)
-                    sup = Builtin(c->superName.c_str());
+                // The host's own RuntimeException carries no plug-in data; any
+                // other superclass waits for its registration.
+                if (!sup && Lower(c->superName) == "runtimeexception")
+                    sup = Builtin("RuntimeException");
                 if (!sup || !sup->laidOut) continue;
             }
             c->super = sup;
