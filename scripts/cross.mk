@@ -18,8 +18,10 @@ export ZIG_LOCAL_CACHE_DIR ?= $(ROOT)/.deps/zig-cache
 SOURCES := $(sort $(shell cd $(ROOT) && find plugin -name '*.cpp')) pugixml.cpp
 vpath pugixml.cpp $(PUGIXML_SRC)
 vpath %.cpp $(ROOT)
+# CI treats warnings as errors here too.
+WARNINGS := -Wall -Wextra $(if $(filter true,$(CI)),-Werror)
 CXXFLAGS := -std=c++17 -O2 -DNDEBUG -fPIC -fvisibility=hidden -fvisibility-inlines-hidden \
-            -Wall -Wextra -I$(ROOT)/plugin -I$(ROOT)/hostabi -I$(PUGIXML_SRC) -MMD -MP
+            $(WARNINGS) -I$(ROOT)/plugin -I$(ROOT)/hostabi -I$(PUGIXML_SRC) -MMD -MP
 
 objects = $(addprefix $(OUT)/$(1)/obj/,$(SOURCES:.cpp=.o))
 
@@ -85,7 +87,7 @@ $(OUT)/$(1)/runtime/libc++abi.a: $(ZIG) $(ROOT)/scripts/zig-runtime
 $(OUT)/$(1)/TorvXml.dylib: $(call objects,$(1)) $(OUT)/$(1)/runtime/libc++abi.a $(ROOT)/plugin/exports.darwin \
     $(ROOT)/scripts/cross.mk
 	ld64.lld-14 -dylib -arch $$(ld64_arch_$(1)) -platform_version macos $(MACOS_MIN) $(MACOS_MIN) \
-	    -install_name @rpath/TorvXml.dylib -dead_strip -S -x \
+	    -install_name @rpath/TorvXml.dylib -dead_strip -S \
 	    -exported_symbols_list $(ROOT)/plugin/exports.darwin -o $$@ $(call objects,$(1)) \
 	    $(OUT)/$(1)/runtime/libc++.a $(OUT)/$(1)/runtime/libc++abi.a \
 	    $$(dir $$(ZIG))lib/libc/darwin/libSystem.11.tbd
@@ -107,7 +109,7 @@ $(OUT)/windows-x86_64/TorvXml.dll: $(call objects,windows-x86_64) $(ROOT)/script
 # The loader (loader/) runs a library on its own platform: under wine for
 # Windows, under qemu for Linux arm64.
 LOADER_DEPS := $(ROOT)/loader/loader.cpp $(ROOT)/hostabi/hostabi.h
-LOADER_FLAGS := -std=c++17 -O2 -Wall -Wextra -I$(ROOT)/hostabi
+LOADER_FLAGS := -std=c++17 -O2 $(WARNINGS) -I$(ROOT)/hostabi
 .PHONY: loaders
 loaders: $(OUT)/loader/windows-x86_64/torvxml-load.exe $(OUT)/loader/linux-arm64/torvxml-load
 
