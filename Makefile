@@ -1,6 +1,6 @@
 # The two set-up commands:
-#   make        build the plug-in (release), package it into dist/, run the demo
-#   make test   build everything (debug) and run the whole test suite
+#   make        build every platform's library, package them into dist/, run the demo
+#   make test   build everything (debug), package, and run the whole test suite
 PRESET ?= release
 # CI (CI=true) builds the suite with warnings as errors.
 ifeq ($(CI),true)
@@ -9,25 +9,35 @@ else
 TEST_PRESET ?= debug
 endif
 JOBS ?= $(shell nproc)
+# The Linux x86-64 library that ships; the demo and the suite run it.
+SHIPPED := build/cross/linux-x86_64/TorvXml.so
 
-.PHONY: all deps build package demo test asan bench docs format format-check clean
+.PHONY: all deps libs build package demo test asan bench docs format format-check clean
 
 all: package demo
 
 deps:
 	@bash scripts/deps
 
+# Every platform's library (scripts/cross.mk) and the loaders that run them.
+libs: deps
+	@$(MAKE) --no-print-directory -f scripts/cross.mk -j$(JOBS) all loaders
+
+package: libs
+	@bash scripts/package build/cross
+
 build: deps
 	cmake --preset $(PRESET) >/dev/null
 	cmake --build --preset $(PRESET) -j$(JOBS)
 
-package: build
-	@bash scripts/package build/$(PRESET)
+# Builds only the demo (and the emulated host it needs), then runs it on the
+# shipped library.
+demo: package
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) -j$(JOBS) --target torvxml-demo
+	build/$(PRESET)/examples/torvxml-demo $(SHIPPED) examples/catalog.xml
 
-demo: build
-	build/$(PRESET)/examples/torvxml-demo build/$(PRESET)/plugin/TorvXml.so examples/catalog.xml
-
-test: deps
+test: package
 	cmake --preset $(TEST_PRESET) >/dev/null
 	cmake --build --preset $(TEST_PRESET) -j$(JOBS)
 	ctest --preset $(TEST_PRESET) -j$(JOBS)

@@ -1,5 +1,14 @@
 #include "fixture.h"
 
+#include <cstdlib>
+
+// TORVXML_PLUGIN names another build of the plug-in to test, such as the
+// library that ships in the package; by default, this build's own.
+const char* DefaultPluginPath() {
+    const char* path = std::getenv("TORVXML_PLUGIN");
+    return path && *path ? path : TORVXML_PLUGIN_PATH;
+}
+
 void PluginTest::SetUp() {
     host_ = std::make_unique<emu::Host>(Config());
     host_->load(PluginPath());

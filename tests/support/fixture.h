@@ -10,12 +10,15 @@
 
 #include "emu/host.h"
 
+// The plug-in library the tests load unless a fixture names another.
+const char* DefaultPluginPath();
+
 class PluginTest : public ::testing::Test {
 protected:
     // Host settings for this fixture; override to test other hosts.
     virtual emu::HostConfig Config() const { return {}; }
     // The plug-in library to load; override to test a build variant.
-    virtual std::string PluginPath() const { return TORVXML_PLUGIN_PATH; }
+    virtual std::string PluginPath() const { return DefaultPluginPath(); }
 
     void SetUp() override;
     void TearDown() override;
