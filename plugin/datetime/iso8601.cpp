@@ -145,8 +145,8 @@ void AskForDateTimeClasses() {
     // Asked while loading, the host records the dependency and a compiled
     // application keeps both classes; the look-ups on first use stay as the
     // fallback for a host that answers nil here.
-    dateTimeRef = REALGetClassRef("DateTime");
-    timeZoneRef = REALGetClassRef("TimeZone");
+    gDateTimeRef = REALGetClassRef("DateTime");
+    gTimeZoneRef = REALGetClassRef("TimeZone");
 }
 
 REALobject ParseDateTimeFromISO8601(const char* text, size_t length) {
