@@ -4,16 +4,20 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "emu/host.h"
 
 // Loaded with the plug-in on first use and kept for the whole run (never
 // destroyed, so values held in statics can still release into it at exit).
+// TORVXML_BENCH_PLUGIN names another build of the plug-in to load instead,
+// so that an older build can be measured by the same benchmark code.
 inline emu::Host& BenchHost() {
     static emu::Host* host = [] {
         auto* h = new emu::Host();
-        h->load(TORVXML_PLUGIN_PATH);
+        const char* other = std::getenv("TORVXML_BENCH_PLUGIN");
+        h->load(other && *other ? other : TORVXML_PLUGIN_PATH);
         return h;
     }();
     return *host;

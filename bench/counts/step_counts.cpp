@@ -1,0 +1,288 @@
+// One workload per run, for bench/counts.py under callgrind: the measured
+// part is bracketed by callgrind's collection toggle, after one unmeasured
+// round (symbol binding, the emulated host's tables, any warm cache).
+//
+// The plug-in side calls each registered member's function directly, as the
+// host's dispatch ends up doing: objects are still made, locked, released and
+// destroyed by the emulated host, but its declaration look-up and libffi call
+// are left out (they are the host's cost, and callgrind books code reached
+// through libffi to libffi, which would hide the plug-in's functions).
+//
+// usage: torvxml-step-counts WORK SIDE
+//   WORK  walk | foreach | entries | oneshot | compiled
+//   SIDE  plugin | pugixml
+// Prints "steps N": the units the measured round did. The plug-in loaded is
+// the build's own, or the one TORVXML_BENCH_PLUGIN names.
+#include <valgrind/callgrind.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <pugixml.hpp>
+#include <string>
+
+#include "bench_host.h"
+
+namespace {
+
+using emu::Value;
+
+constexpr size_t kItems = 1000;     // walk, foreach, entries
+constexpr size_t kSmallItems = 18;  // the 2 KB document of the one-shot pair
+constexpr const char* kSelect = "//item[@price > 5]";
+constexpr int kSelectRounds = 50;
+
+// The registered function of `className`'s method whose declaration starts
+// with `declaration`, or of the getter of property `name`.
+const REALclassDefinition& Definition(const char* className) {
+    const emu::RegisteredClass* cls = BenchHost().registry().findClass(className);
+    if (!cls) std::abort();
+    return *cls->definition;
+}
+
+template <class F>
+F MethodOf(const char* className, const std::string& declaration) {
+    const REALclassDefinition& d = Definition(className);
+    for (size_t i = 0; i < d.methodCount; ++i)
+        if (std::string(d.methods[i].declaration).rfind(declaration, 0) == 0)
+            return reinterpret_cast<F>(d.methods[i].function);
+    std::abort();
+}
+
+template <class R>
+using Getter = R (*)(REALobject, RBInteger);
+
+template <class R>
+Getter<R> GetterOf(const char* className, const char* name) {
+    const REALclassDefinition& d = Definition(className);
+    for (size_t i = 0; i < d.propertyCount; ++i)
+        if (std::strcmp(d.properties[i].name, name) == 0 && d.properties[i].param == 0)
+            return reinterpret_cast<Getter<R>>(d.properties[i].getter);
+    std::abort();
+}
+
+using Unary = REALobject (*)(REALobject);
+using Binary = REALobject (*)(REALobject, REALobject);
+
+// A member's object result, released through the host when dropped.
+Value Adopt(REALobject obj) {
+    return Value::AdoptObject(BenchHost(), obj);
+}
+
+// Runs `round` twice and counts only the second.
+int64_t Measured(const std::function<int64_t()>& round) {
+    round();
+    CALLGRIND_TOGGLE_COLLECT;
+    const int64_t steps = round();
+    CALLGRIND_TOGGLE_COLLECT;
+    return steps;
+}
+
+// ---- Walk by FirstChild / NextSibling / Parent (one step = one call) ------
+
+int64_t PluginWalk() {
+    emu::Host& host = BenchHost();
+    const Value doc =
+        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value top = host.call(doc, "DocumentElement");
+    const auto firstChild = MethodOf<Unary>("TorvaneXml.Node", "FirstChild(");
+    const auto nextSibling = MethodOf<Unary>("TorvaneXml.Node", "NextSibling(");
+    const auto parent = MethodOf<Unary>("TorvaneXml.Node", "Parent(");
+    const auto compare =
+        MethodOf<RBInteger (*)(REALobject, REALobject)>("TorvaneXml.Node", "Operator_Compare(");
+    const auto empty = GetterOf<RBBoolean>("TorvaneXml.Node", "Empty");
+    return Measured([&] {
+        int64_t steps = 0;
+        Value node = top;
+        for (;;) {
+            Value next = Adopt(firstChild(node.object()));
+            ++steps;
+            if (!empty(next.object(), 0)) {
+                node = std::move(next);
+                continue;
+            }
+            for (;;) {
+                if (compare(node.object(), top.object()) == 0) break;
+                next = Adopt(nextSibling(node.object()));
+                ++steps;
+                if (!empty(next.object(), 0)) break;
+                node = Adopt(parent(node.object()));
+                ++steps;
+            }
+            if (compare(node.object(), top.object()) == 0) break;
+            node = std::move(next);
+        }
+        return steps;
+    });
+}
+
+int64_t PugixmlWalk() {
+    const std::string text = MakeCatalog(kItems);
+    pugi::xml_document doc;
+    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xml_node top = doc.document_element();
+    return Measured([&] {
+        int64_t steps = 0;
+        pugi::xml_node node = top;
+        for (;;) {
+            pugi::xml_node next = node.first_child();
+            ++steps;
+            if (next) {
+                node = next;
+                continue;
+            }
+            for (;;) {
+                if (node == top) break;
+                next = node.next_sibling();
+                ++steps;
+                if (next) break;
+                node = node.parent();
+                ++steps;
+            }
+            if (node == top) break;
+            node = next;
+        }
+        return steps;
+    });
+}
+
+// ---- For Each over Children() reading Name (one step = one child) ---------
+
+int64_t PluginForEach() {
+    emu::Host& host = BenchHost();
+    const Value doc =
+        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value top = host.call(doc, "DocumentElement");
+    const auto children = MethodOf<Unary>("TorvaneXml.Node", "Children()");
+    const auto iterator = MethodOf<Unary>("TorvaneXml.NodeIterator", "Iterator(");
+    const auto moveNext =
+        MethodOf<RBBoolean (*)(REALobject)>("TorvaneXml.NodeIterator", "MoveNext(");
+    const auto value = MethodOf<Unary>("TorvaneXml.NodeIterator", "Value(");
+    const auto name = GetterOf<REALstring>("TorvaneXml.Node", "Name");
+    return Measured([&] {
+        int64_t steps = 0;
+        const Value iterable = Adopt(children(top.object()));
+        const Value it = Adopt(iterator(iterable.object()));
+        while (moveNext(it.object())) {
+            const Value child = Adopt(value(it.object()));
+            const Value text = Value::AdoptString(host, name(child.object(), 0));
+            steps += text.string() != nullptr;
+        }
+        return steps;
+    });
+}
+
+int64_t PugixmlForEach() {
+    const std::string text = MakeCatalog(kItems);
+    pugi::xml_document doc;
+    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xml_node top = doc.document_element();
+    return Measured([&] {
+        int64_t steps = 0;
+        // The plug-in measures the name to hand it over; so does this side.
+        for (const pugi::xml_node child : top.children()) steps += std::strlen(child.name()) > 0;
+        return steps;
+    });
+}
+
+// ---- A result's entries: XPathNodes(), Value(), Node (one step = one entry)
+
+int64_t PluginEntries() {
+    emu::Host& host = BenchHost();
+    const Value doc =
+        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value set = host.call(doc, "SelectNodes", {host.str("//item"), Value()});
+    const auto nodes = MethodOf<Unary>("TorvaneXml.XPathNodeSet", "XPathNodes(");
+    const auto iterator = MethodOf<Unary>("TorvaneXml.XPathNodeIterator", "Iterator(");
+    const auto moveNext =
+        MethodOf<RBBoolean (*)(REALobject)>("TorvaneXml.XPathNodeIterator", "MoveNext(");
+    const auto value = MethodOf<Unary>("TorvaneXml.XPathNodeIterator", "Value(");
+    const auto node = GetterOf<REALobject>("TorvaneXml.XPathNode", "Node");
+    return Measured([&] {
+        int64_t steps = 0;
+        const Value iterable = Adopt(nodes(set.object()));
+        const Value it = Adopt(iterator(iterable.object()));
+        while (moveNext(it.object())) {
+            const Value entry = Adopt(value(it.object()));
+            const Value entryNode = Adopt(node(entry.object(), 0));
+            steps += entryNode.object() != nullptr;
+        }
+        return steps;
+    });
+}
+
+int64_t PugixmlEntries() {
+    const std::string text = MakeCatalog(kItems);
+    pugi::xml_document doc;
+    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xpath_node_set set = doc.select_nodes("//item");
+    return Measured([&] {
+        int64_t steps = 0;
+        for (const pugi::xpath_node& entry : set) steps += entry.node() ? 1 : 0;
+        return steps;
+    });
+}
+
+// ---- The same selection on a 2 KB document: one-shot against compiled ----
+
+int64_t PluginSelect(bool oneShot) {
+    emu::Host& host = BenchHost();
+    const Value doc =
+        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kSmallItems))});
+    const Value text = host.str(kSelect);
+    const Value query = host.New("TorvaneXml.XPathQuery", {text});
+    const auto select = MethodOf<REALobject (*)(REALobject, REALstring, REALobject)>(
+        "TorvaneXml.Node", "SelectNodes(");
+    const auto evaluate = MethodOf<Binary>("TorvaneXml.XPathQuery", "EvaluateNodeSet(");
+    return Measured([&] {
+        int64_t found = 0;
+        for (int i = 0; i < kSelectRounds; ++i) {
+            const Value set = Adopt(oneShot ? select(doc.object(), text.string(), nullptr)
+                                            : evaluate(query.object(), doc.object()));
+            found += set.object() != nullptr;
+        }
+        return found;
+    });
+}
+
+int64_t PugixmlSelect(bool oneShot) {
+    const std::string text = MakeCatalog(kSmallItems);
+    pugi::xml_document doc;
+    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xpath_query query(kSelect);
+    return Measured([&] {
+        int64_t found = 0;
+        for (int i = 0; i < kSelectRounds; ++i) {
+            const pugi::xpath_node_set set =
+                oneShot ? doc.select_nodes(kSelect) : query.evaluate_node_set(doc);
+            found += !set.empty();
+        }
+        return found;
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s walk|foreach|entries|oneshot|compiled plugin|pugixml\n",
+                     argv[0]);
+        return 2;
+    }
+    const std::string work = argv[1];
+    const bool plugin = std::strcmp(argv[2], "plugin") == 0;
+    int64_t steps = -1;
+    if (work == "walk") steps = plugin ? PluginWalk() : PugixmlWalk();
+    if (work == "foreach") steps = plugin ? PluginForEach() : PugixmlForEach();
+    if (work == "entries") steps = plugin ? PluginEntries() : PugixmlEntries();
+    if (work == "oneshot") steps = plugin ? PluginSelect(true) : PugixmlSelect(true);
+    if (work == "compiled") steps = plugin ? PluginSelect(false) : PugixmlSelect(false);
+    if (steps < 0) {
+        std::fprintf(stderr, "unknown work %s\n", work.c_str());
+        return 2;
+    }
+    std::printf("steps %lld\n", static_cast<long long>(steps));
+    return 0;
+}
