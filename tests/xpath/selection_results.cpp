@@ -118,10 +118,12 @@ TEST_F(Selection, AnswersAlikeWhetherTheTextWasCompiledBeforeOrNot) {
             EXPECT_EQ(Offset(e), c.offset) << c.query;
         }
         // In the last round, many other texts first push these out.
-        if (round == 1)
-            for (int i = 1; i <= 100; ++i)
+        if (round == 1) {
+            for (int i = 1; i <= 100; ++i) {
                 EXPECT_EQ(Entries(SelectNodes(doc, "//book[" + std::to_string(i) + "]/@id")),
                           i <= 3 ? Strings{"@id=b" + std::to_string(i)} : Strings{});
+            }
+        }
     }
 }
 
