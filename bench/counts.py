@@ -30,6 +30,9 @@ WORKS = [
     ("entries", "XPathNodes()/Value()/Node over a result, per entry"),
     ("oneshot", "One-shot SelectNodes, 2 KB document, per call"),
     ("compiled", "Compiled XPathQuery.EvaluateNodeSet, 2 KB document, per call"),
+    ("parse", "Parse (FromString / load_buffer), 110 KB, per call"),
+    ("serialise", "Serialise (ToString / save to a string), 110 KB, per call"),
+    ("query", "Compiled XPathQuery node set, 110 KB, per call"),
 ]
 
 
@@ -119,8 +122,8 @@ def main(argv):
         own, host, raw, old = rows[work]
         line = f"{title:<64}{own:>8.0f}{host:>9.0f}{raw:>9.0f}{own / raw:>7.1f}x"
         print(line + (f"{old:>9.0f}" if old is not None else ""))
-    summary = ", ".join(f"{w} {rows[w][0] / rows[w][2]:.1f}x" for w in ("walk", "foreach",
-                                                                       "entries"))
+    summary = ", ".join(f"{w} {rows[w][0] / rows[w][2]:.2f}x" for w in
+                        ("walk", "foreach", "entries", "parse", "serialise", "query"))
     oneshot = rows["oneshot"][0] / rows["compiled"][0]
     print(f"summary (own/pugixml): {summary}; one-shot/compiled own {oneshot:.2f}x")
 

@@ -9,7 +9,7 @@
 // through libffi to libffi, which would hide the plug-in's functions).
 //
 // usage: torvxml-step-counts WORK SIDE
-//   WORK  walk | foreach | entries | oneshot | compiled
+//   WORK  walk | foreach | entries | oneshot | compiled | parse | serialise | query
 //   SIDE  plugin | pugixml
 // Prints "steps N": the units the measured round did. The plug-in loaded is
 // the build's own, or the one TORVXML_BENCH_PLUGIN names.
@@ -48,6 +48,15 @@ F MethodOf(const char* className, const std::string& declaration) {
     for (size_t i = 0; i < d.methodCount; ++i)
         if (std::string(d.methods[i].declaration).rfind(declaration, 0) == 0)
             return reinterpret_cast<F>(d.methods[i].function);
+    std::abort();
+}
+
+template <class F>
+F SharedMethodOf(const char* className, const std::string& declaration) {
+    const REALclassDefinition& d = Definition(className);
+    for (size_t i = 0; i < d.sharedMethodCount; ++i)
+        if (std::string(d.sharedMethods[i].declaration).rfind(declaration, 0) == 0)
+            return reinterpret_cast<F>(d.sharedMethods[i].function);
     std::abort();
 }
 
@@ -263,12 +272,107 @@ int64_t PugixmlSelect(bool oneShot) {
     });
 }
 
+// ---- pugixml's own work: parse, serialise, a compiled query (one step = one
+// call on a document of about 110 KB) ----------------------------------------
+
+constexpr int kWholeRounds = 3;
+constexpr const char* kFilter = "//item[@price > 990]";
+
+int64_t PluginParse() {
+    emu::Host& host = BenchHost();
+    const Value text = host.str(MakeCatalog(kItems));
+    const auto fromString =
+        SharedMethodOf<REALobject (*)(REALstring)>("TorvaneXml.Document", "FromString(");
+    return Measured([&] {
+        int64_t parsed = 0;
+        for (int i = 0; i < kWholeRounds; ++i) parsed += Adopt(fromString(text.string())) ? 1 : 0;
+        return parsed;
+    });
+}
+
+int64_t PugixmlParse() {
+    const std::string text = MakeCatalog(kItems);
+    return Measured([&] {
+        int64_t parsed = 0;
+        for (int i = 0; i < kWholeRounds; ++i) {
+            pugi::xml_document doc;
+            parsed +=
+                doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8)
+                    ? 1
+                    : 0;
+        }
+        return parsed;
+    });
+}
+
+int64_t PluginSerialise() {
+    emu::Host& host = BenchHost();
+    const Value doc =
+        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const auto toString = MethodOf<REALstring (*)(REALobject, RBInteger)>(
+        "TorvaneXml.Document", "ToString(formatModifier");
+    return Measured([&] {
+        int64_t written = 0;
+        for (int i = 0; i < kWholeRounds; ++i)
+            written +=
+                Value::AdoptString(host, toString(doc.object(), pugi::format_default)) ? 1 : 0;
+        return written;
+    });
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string text;
+    void write(const void* data, size_t size) override {
+        text.append(static_cast<const char*>(data), size);
+    }
+};
+
+int64_t PugixmlSerialise() {
+    const std::string text = MakeCatalog(kItems);
+    pugi::xml_document doc;
+    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    return Measured([&] {
+        int64_t written = 0;
+        for (int i = 0; i < kWholeRounds; ++i) {
+            StringWriter writer;
+            doc.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
+            written += !writer.text.empty();
+        }
+        return written;
+    });
+}
+
+int64_t PluginQuery() {
+    emu::Host& host = BenchHost();
+    const Value doc =
+        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value query = host.New("TorvaneXml.XPathQuery", {host.str(kFilter)});
+    const auto evaluate = MethodOf<Binary>("TorvaneXml.XPathQuery", "EvaluateNodeSet(");
+    return Measured([&] {
+        int64_t found = 0;
+        for (int i = 0; i < kWholeRounds; ++i)
+            found += Adopt(evaluate(query.object(), doc.object())) ? 1 : 0;
+        return found;
+    });
+}
+
+int64_t PugixmlQuery() {
+    const std::string text = MakeCatalog(kItems);
+    pugi::xml_document doc;
+    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xpath_query query(kFilter);
+    return Measured([&] {
+        int64_t found = 0;
+        for (int i = 0; i < kWholeRounds; ++i) found += !query.evaluate_node_set(doc).empty();
+        return found;
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s walk|foreach|entries|oneshot|compiled plugin|pugixml\n",
-                     argv[0]);
+        std::fprintf(stderr, "usage: %s WORK plugin|pugixml\n", argv[0]);
         return 2;
     }
     const std::string work = argv[1];
@@ -279,6 +383,9 @@ int main(int argc, char** argv) {
     if (work == "entries") steps = plugin ? PluginEntries() : PugixmlEntries();
     if (work == "oneshot") steps = plugin ? PluginSelect(true) : PugixmlSelect(true);
     if (work == "compiled") steps = plugin ? PluginSelect(false) : PugixmlSelect(false);
+    if (work == "parse") steps = plugin ? PluginParse() : PugixmlParse();
+    if (work == "serialise") steps = plugin ? PluginSerialise() : PugixmlSerialise();
+    if (work == "query") steps = plugin ? PluginQuery() : PugixmlQuery();
     if (steps < 0) {
         std::fprintf(stderr, "unknown work %s\n", work.c_str());
         return 2;
