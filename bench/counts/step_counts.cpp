@@ -31,7 +31,7 @@ using emu::Value;
 
 constexpr size_t kItems = 1000;     // walk, foreach, entries
 constexpr size_t kSmallItems = 18;  // the 2 KB document of the one-shot pair
-constexpr const char* kSelect = "//item[@price > 5]";
+constexpr const char* kSelect = "/catalog/item[@id='i7']/name";
 constexpr int kSelectRounds = 50;
 
 // The registered function of `className`'s method whose declaration starts
@@ -80,6 +80,28 @@ Value Adopt(REALobject obj) {
     return Value::AdoptObject(BenchHost(), obj);
 }
 
+// Host code's For Each over an object of `iteratorClass`: Iterator(), then
+// MoveNext() and Value() per item.
+struct ForEach {
+    explicit ForEach(const char* iteratorClass)
+        : iterator(MethodOf<Unary>(iteratorClass, "Iterator(")),
+          moveNext(MethodOf<RBBoolean (*)(REALobject)>(iteratorClass, "MoveNext(")),
+          value(MethodOf<Unary>(iteratorClass, "Value(")) {}
+
+    // Runs `body` on every item; returns how many items it answered true for.
+    template <class Body>
+    int64_t operator()(const Value& iterable, Body&& body) const {
+        int64_t steps = 0;
+        const Value it = Adopt(iterator(iterable.object()));
+        while (moveNext(it.object())) steps += body(Adopt(value(it.object()))) ? 1 : 0;
+        return steps;
+    }
+
+    Unary iterator;
+    RBBoolean (*moveNext)(REALobject);
+    Unary value;
+};
+
 // Runs `round` twice and counts only the second.
 int64_t Measured(const std::function<int64_t()>& round) {
     round();
@@ -91,11 +113,22 @@ int64_t Measured(const std::function<int64_t()>& round) {
 
 // ---- Walk by FirstChild / NextSibling / Parent (one step = one call) ------
 
-int64_t PluginWalk() {
+// The catalogue of `items` entries, parsed by the plug-in.
+Value PluginCatalog(size_t items) {
     emu::Host& host = BenchHost();
-    const Value doc =
-        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
-    const Value top = host.call(doc, "DocumentElement");
+    return host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(items))});
+}
+
+// The same parsed by pugixml.
+struct RawCatalog {
+    explicit RawCatalog(size_t items) : text(MakeCatalog(items)) { LoadRaw(doc, text); }
+    std::string text;
+    pugi::xml_document doc;
+};
+
+int64_t PluginWalk() {
+    const Value doc = PluginCatalog(kItems);
+    const Value top = BenchHost().call(doc, "DocumentElement");
     const auto firstChild = MethodOf<Unary>("TorvaneXml.Node", "FirstChild(");
     const auto nextSibling = MethodOf<Unary>("TorvaneXml.Node", "NextSibling(");
     const auto parent = MethodOf<Unary>("TorvaneXml.Node", "Parent(");
@@ -103,90 +136,39 @@ int64_t PluginWalk() {
         MethodOf<RBInteger (*)(REALobject, REALobject)>("TorvaneXml.Node", "Operator_Compare(");
     const auto empty = GetterOf<RBBoolean>("TorvaneXml.Node", "Empty");
     return Measured([&] {
-        int64_t steps = 0;
-        Value node = top;
-        for (;;) {
-            Value next = Adopt(firstChild(node.object()));
-            ++steps;
-            if (!empty(next.object(), 0)) {
-                node = std::move(next);
-                continue;
-            }
-            for (;;) {
-                if (compare(node.object(), top.object()) == 0) break;
-                next = Adopt(nextSibling(node.object()));
-                ++steps;
-                if (!empty(next.object(), 0)) break;
-                node = Adopt(parent(node.object()));
-                ++steps;
-            }
-            if (compare(node.object(), top.object()) == 0) break;
-            node = std::move(next);
-        }
-        return steps;
+        return WalkDepthFirst(
+            top, [&](const Value& n) { return Adopt(firstChild(n.object())); },
+            [&](const Value& n) { return Adopt(nextSibling(n.object())); },
+            [&](const Value& n) { return Adopt(parent(n.object())); },
+            [&](const Value& n) { return empty(n.object(), 0) != 0; },
+            [&](const Value& a, const Value& b) { return compare(a.object(), b.object()) == 0; });
     });
 }
 
 int64_t PugixmlWalk() {
-    const std::string text = MakeCatalog(kItems);
-    pugi::xml_document doc;
-    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
-    const pugi::xml_node top = doc.document_element();
-    return Measured([&] {
-        int64_t steps = 0;
-        pugi::xml_node node = top;
-        for (;;) {
-            pugi::xml_node next = node.first_child();
-            ++steps;
-            if (next) {
-                node = next;
-                continue;
-            }
-            for (;;) {
-                if (node == top) break;
-                next = node.next_sibling();
-                ++steps;
-                if (next) break;
-                node = node.parent();
-                ++steps;
-            }
-            if (node == top) break;
-            node = next;
-        }
-        return steps;
-    });
+    const RawCatalog raw(kItems);
+    return Measured([&] { return WalkPugixml(raw.doc.document_element()); });
 }
 
 // ---- For Each over Children() reading Name (one step = one child) ---------
 
 int64_t PluginForEach() {
     emu::Host& host = BenchHost();
-    const Value doc =
-        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value doc = PluginCatalog(kItems);
     const Value top = host.call(doc, "DocumentElement");
     const auto children = MethodOf<Unary>("TorvaneXml.Node", "Children()");
-    const auto iterator = MethodOf<Unary>("TorvaneXml.NodeIterator", "Iterator(");
-    const auto moveNext =
-        MethodOf<RBBoolean (*)(REALobject)>("TorvaneXml.NodeIterator", "MoveNext(");
-    const auto value = MethodOf<Unary>("TorvaneXml.NodeIterator", "Value(");
     const auto name = GetterOf<REALstring>("TorvaneXml.Node", "Name");
+    const ForEach forEach("TorvaneXml.NodeIterator");
     return Measured([&] {
-        int64_t steps = 0;
-        const Value iterable = Adopt(children(top.object()));
-        const Value it = Adopt(iterator(iterable.object()));
-        while (moveNext(it.object())) {
-            const Value child = Adopt(value(it.object()));
-            const Value text = Value::AdoptString(host, name(child.object(), 0));
-            steps += text.string() != nullptr;
-        }
-        return steps;
+        return forEach(Adopt(children(top.object())), [&](const Value& child) {
+            return Value::AdoptString(host, name(child.object(), 0)).string() != nullptr;
+        });
     });
 }
 
 int64_t PugixmlForEach() {
-    const std::string text = MakeCatalog(kItems);
-    pugi::xml_document doc;
-    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const RawCatalog raw(kItems);
+    const pugi::xml_document& doc = raw.doc;
     const pugi::xml_node top = doc.document_element();
     return Measured([&] {
         int64_t steps = 0;
@@ -200,32 +182,21 @@ int64_t PugixmlForEach() {
 
 int64_t PluginEntries() {
     emu::Host& host = BenchHost();
-    const Value doc =
-        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value doc = PluginCatalog(kItems);
     const Value set = host.call(doc, "SelectNodes", {host.str("//item"), Value()});
     const auto nodes = MethodOf<Unary>("TorvaneXml.XPathNodeSet", "XPathNodes(");
-    const auto iterator = MethodOf<Unary>("TorvaneXml.XPathNodeIterator", "Iterator(");
-    const auto moveNext =
-        MethodOf<RBBoolean (*)(REALobject)>("TorvaneXml.XPathNodeIterator", "MoveNext(");
-    const auto value = MethodOf<Unary>("TorvaneXml.XPathNodeIterator", "Value(");
     const auto node = GetterOf<REALobject>("TorvaneXml.XPathNode", "Node");
+    const ForEach forEach("TorvaneXml.XPathNodeIterator");
     return Measured([&] {
-        int64_t steps = 0;
-        const Value iterable = Adopt(nodes(set.object()));
-        const Value it = Adopt(iterator(iterable.object()));
-        while (moveNext(it.object())) {
-            const Value entry = Adopt(value(it.object()));
-            const Value entryNode = Adopt(node(entry.object(), 0));
-            steps += entryNode.object() != nullptr;
-        }
-        return steps;
+        return forEach(Adopt(nodes(set.object())), [&](const Value& entry) {
+            return Adopt(node(entry.object(), 0)).object() != nullptr;
+        });
     });
 }
 
 int64_t PugixmlEntries() {
-    const std::string text = MakeCatalog(kItems);
-    pugi::xml_document doc;
-    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const RawCatalog raw(kItems);
+    const pugi::xml_document& doc = raw.doc;
     const pugi::xpath_node_set set = doc.select_nodes("//item");
     return Measured([&] {
         int64_t steps = 0;
@@ -238,8 +209,7 @@ int64_t PugixmlEntries() {
 
 int64_t PluginSelect(bool oneShot) {
     emu::Host& host = BenchHost();
-    const Value doc =
-        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kSmallItems))});
+    const Value doc = PluginCatalog(kSmallItems);
     const Value text = host.str(kSelect);
     const Value query = host.New("TorvaneXml.XPathQuery", {text});
     const auto select = MethodOf<REALobject (*)(REALobject, REALstring, REALobject)>(
@@ -257,9 +227,8 @@ int64_t PluginSelect(bool oneShot) {
 }
 
 int64_t PugixmlSelect(bool oneShot) {
-    const std::string text = MakeCatalog(kSmallItems);
-    pugi::xml_document doc;
-    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const RawCatalog raw(kSmallItems);
+    const pugi::xml_document& doc = raw.doc;
     const pugi::xpath_query query(kSelect);
     return Measured([&] {
         int64_t found = 0;
@@ -307,8 +276,7 @@ int64_t PugixmlParse() {
 
 int64_t PluginSerialise() {
     emu::Host& host = BenchHost();
-    const Value doc =
-        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value doc = PluginCatalog(kItems);
     const auto toString = MethodOf<REALstring (*)(REALobject, RBInteger)>(
         "TorvaneXml.Document", "ToString(formatModifier");
     return Measured([&] {
@@ -320,23 +288,15 @@ int64_t PluginSerialise() {
     });
 }
 
-struct StringWriter : pugi::xml_writer {
-    std::string text;
-    void write(const void* data, size_t size) override {
-        text.append(static_cast<const char*>(data), size);
-    }
-};
-
 int64_t PugixmlSerialise() {
-    const std::string text = MakeCatalog(kItems);
-    pugi::xml_document doc;
-    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const RawCatalog raw(kItems);
+    const pugi::xml_document& doc = raw.doc;
     return Measured([&] {
         int64_t written = 0;
         for (int i = 0; i < kWholeRounds; ++i) {
             StringWriter writer;
             doc.save(writer, "\t", pugi::format_default, pugi::encoding_auto);
-            written += !writer.text.empty();
+            written += !writer.result.empty();
         }
         return written;
     });
@@ -344,8 +304,7 @@ int64_t PugixmlSerialise() {
 
 int64_t PluginQuery() {
     emu::Host& host = BenchHost();
-    const Value doc =
-        host.callShared("TorvaneXml.Document", "FromString", {host.str(MakeCatalog(kItems))});
+    const Value doc = PluginCatalog(kItems);
     const Value query = host.New("TorvaneXml.XPathQuery", {host.str(kFilter)});
     const auto evaluate = MethodOf<Binary>("TorvaneXml.XPathQuery", "EvaluateNodeSet(");
     return Measured([&] {
@@ -357,9 +316,8 @@ int64_t PluginQuery() {
 }
 
 int64_t PugixmlQuery() {
-    const std::string text = MakeCatalog(kItems);
-    pugi::xml_document doc;
-    doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    const RawCatalog raw(kItems);
+    const pugi::xml_document& doc = raw.doc;
     const pugi::xpath_query query(kFilter);
     return Measured([&] {
         int64_t found = 0;
