@@ -42,22 +42,26 @@ const REALclassDefinition& Definition(const char* className) {
     return *cls->definition;
 }
 
+// The function of the entry of `methods` whose declaration starts with
+// `declaration`.
+template <class F>
+F Find(const REALmethodDefinition* methods, size_t count, const std::string& declaration) {
+    for (size_t i = 0; i < count; ++i)
+        if (std::string(methods[i].declaration).rfind(declaration, 0) == 0)
+            return reinterpret_cast<F>(methods[i].function);
+    std::abort();
+}
+
 template <class F>
 F MethodOf(const char* className, const std::string& declaration) {
     const REALclassDefinition& d = Definition(className);
-    for (size_t i = 0; i < d.methodCount; ++i)
-        if (std::string(d.methods[i].declaration).rfind(declaration, 0) == 0)
-            return reinterpret_cast<F>(d.methods[i].function);
-    std::abort();
+    return Find<F>(d.methods, d.methodCount, declaration);
 }
 
 template <class F>
 F SharedMethodOf(const char* className, const std::string& declaration) {
     const REALclassDefinition& d = Definition(className);
-    for (size_t i = 0; i < d.sharedMethodCount; ++i)
-        if (std::string(d.sharedMethods[i].declaration).rfind(declaration, 0) == 0)
-            return reinterpret_cast<F>(d.sharedMethods[i].function);
-    std::abort();
+    return Find<F>(d.sharedMethods, d.sharedMethodCount, declaration);
 }
 
 template <class R>
