@@ -45,8 +45,13 @@ test: package
 asan:
 	$(MAKE) test TEST_PRESET=asan
 
+# BASELINE=path/to/an/older/TorvXml.so adds its figures beside this build's.
 bench: build
 	python3 bench/ratios.py build/$(PRESET)/bench/torvxml-bench
+	python3 bench/parse_memory.py build/$(PRESET)/bench/torvxml-parse-memory \
+		$(if $(BASELINE),--baseline $(BASELINE))
+	python3 bench/counts.py build/$(PRESET)/bench/torvxml-step-counts \
+		$(if $(BASELINE),--baseline $(BASELINE))
 
 docs: build
 	build/$(PRESET)/tools/torvxml-inspect --markdown build/$(PRESET)/plugin/TorvXml.so > docs/api.md

@@ -52,6 +52,12 @@ def main(argv):
         # CPU time, like the rates: wall time on a busy machine says little.
         ratio = plugin["cpu_time"] / raw["cpu_time"]
         print(f"{name[7:]:<16}{shown(plugin):>20}{shown(raw):>20}{ratio:>9.2f}x")
+    small = [runs.get(n) for n in ("Plugin_SmallOneShot", "Plugin_SmallCompiled")]
+    if all(small):
+        print(f"\none-shot SelectNodes on a 2 KB document: {small[0]['cpu_time']:.2f} "
+              f"{small[0].get('time_unit', 'ns')}, compiled XPathQuery "
+              f"{small[1]['cpu_time']:.2f} {small[1].get('time_unit', 'ns')}, "
+              f"ratio {small[0]['cpu_time'] / small[1]['cpu_time']:.2f}x")
     walk, empty, nav = (runs.get(n) for n in ("Plugin_Walk", "Host_EmptyRead",
                                               "Host_FirstChildCall"))
     if walk and empty:

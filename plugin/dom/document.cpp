@@ -1,5 +1,7 @@
 // Class Document: a Node subclass that owns a parsed tree (or, from
 // Node.Root(), designates the document node of another Document's tree).
+#include <cstring>
+
 #include "base/exceptions.h"
 #include "base/registration.h"
 #include "base/strings.h"
@@ -61,20 +63,67 @@ void RaiseParseFailure(const pugi::xml_parse_result& result) {
                          static_cast<int64_t>(result.status), ErrorCode::ParseFailed);
 }
 
+// One copy of a String's text in pugixml's own allocation, which the
+// document takes over and frees with its tree (load_buffer_inplace_own): the
+// host's bytes are only lent until REALDisposeStringData and may be the
+// String itself, so they cannot be parsed in place. Laid out as load_buffer
+// lays out its own copy (zero-terminated, the zero counted), so every parse
+// answer is the same.
+class ParseCopy {
+public:
+    ParseCopy() = default;
+    ParseCopy(const ParseCopy&) = delete;
+    ParseCopy& operator=(const ParseCopy&) = delete;
+    ~ParseCopy() {
+        if (text_) pugi::get_memory_deallocation_function()(text_);
+    }
+
+    // False when memory is exhausted.
+    bool Take(const Utf8Arg& bytes) {
+        text_ = static_cast<char*>(pugi::get_memory_allocation_function()(bytes.size() + 1));
+        if (!text_) return false;
+        std::memcpy(text_, bytes.c_str(), bytes.size());
+        text_[bytes.size()] = 0;
+        size_ = bytes.size() + 1;
+        return true;
+    }
+
+    // Parses the copy as UTF-8 into `doc`, which then owns it. Without a
+    // copy, the result load_buffer gives when it cannot make its own.
+    pugi::xml_parse_result ParseInto(pugi::xml_document& doc) {
+        if (!text_) {
+            pugi::xml_parse_result exhausted;
+            exhausted.status = pugi::status_out_of_memory;
+            return exhausted;
+        }
+        char* text = text_;
+        text_ = nullptr;
+        return doc.load_buffer_inplace_own(text, size_, pugi::parse_default, pugi::encoding_utf8);
+    }
+
+private:
+    char* text_ = nullptr;
+    size_t size_ = 0;
+};
+
 REALobject FromString(REALstring data) {
     return Shielded<REALobject>(nullptr, [&]() -> REALobject {
-        Utf8Arg bytes(data);
-        if (!bytes.ok()) {
-            ThrowParserException("Could not read the string as UTF-8", 0, kInternalError,
-                                 ErrorCode::ParseFailed);
-            return nullptr;
-        }
-        ObjectRef doc(NewOwningDocument());
-        if (!doc.get()) return nullptr;
+        ObjectRef doc;
+        ParseCopy text;
+        {
+            Utf8Arg bytes(data);
+            if (!bytes.ok()) {
+                ThrowParserException("Could not read the string as UTF-8", 0, kInternalError,
+                                     ErrorCode::ParseFailed);
+                return nullptr;
+            }
+            *doc.out() = NewOwningDocument();
+            if (!doc.get()) return nullptr;
+            text.Take(bytes);
+        }  // the host's bytes are released before the tree is built
         // The host already converted the text to UTF-8: letting pugixml guess
         // from an encoding="..." declaration would decode those bytes twice.
-        pugi::xml_parse_result result = DocumentOf(doc.get())->load_buffer(
-            bytes.c_str(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+        pugi::xml_parse_result result = text.ParseInto(*DocumentOf(doc.get()));
         if (!result) {
             RaiseParseFailure(result);
             return nullptr;  // ObjectRef releases the half-made Document

@@ -128,6 +128,22 @@ TEST_F(DocumentLoading, FromStringSkipsAUtf8ByteOrderMark) {
     EXPECT_EQ(NameOf(Call(doc, "FirstChild")), "a");
 }
 
+// The tree points into the parsed text: that text must be the Document's
+// own, not the bytes the host lends for the call (the emulated host
+// overwrites those when they are given back) nor the String's.
+TEST_F(DocumentLoading, FromStringTreeOutlivesTheHostsString) {
+    emu::Value doc;
+    {
+        emu::Value text = Str("<a k='v1'>text<b>&amp;more</b></a>");
+        doc = FromString(text);
+    }
+    host().releaseQuarantine();
+    emu::Value a = Element(doc);
+    EXPECT_EQ(NameOf(a), "a");
+    EXPECT_EQ(GetString(Call(a, "Attribute", {Str("k")}), "AsString"), "v1");
+    EXPECT_EQ(Raw(doc), "<a k=\"v1\">text<b>&amp;more</b></a>");
+}
+
 // A zero byte ends pugixml's input: the document is cut there and reported
 // as malformed, never silently shortened into a smaller valid tree.
 TEST_F(DocumentLoading, FromStringWithAZeroByteInsideAnElementRaises) {
