@@ -23,13 +23,13 @@ pugi::xml_document* DocumentOf(REALobject self) {
         data = NodeWrapper::DataOf(data->owner);
         if (!data->ownsDocument) return nullptr;
     }
-    return static_cast<pugi::xml_document*>(data->handle);
+    return data->handle ? &static_cast<OwnedTree*>(data->handle)->document : nullptr;
 }
 
 // Makes `obj` an owning Document with a new, empty tree.
 void BindNewDocument(REALobject obj) {
     NodeData* data = NodeWrapper::DataOf(obj);
-    data->handle = new pugi::xml_document();
+    data->handle = new OwnedTree();
     data->owner = obj;  // an owning Document holds no lock on itself
     data->ownsDocument = true;
 }
