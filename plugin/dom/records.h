@@ -29,47 +29,50 @@ struct TreeHandle : TreeTracked {
     static TreeRegistry* RegistryOf(REALobject owner);
 };
 
-struct NodeHandle : TreeHandle {
-    pugi::xml_node node;
-    explicit NodeHandle(const pugi::xml_node& n) : node(n) { notify = &OnRemoval; }
-    bool Trackable() const { return !node.empty(); }
-    static void OnRemoval(TreeTracked* self, const Removal& removal) {
-        auto* handle = static_cast<NodeHandle*>(self);
-        if (!removal.Dooms(handle->node)) return;
-        handle->node = pugi::xml_node();
-        handle->Unlink();
+// A handle a removal clears: Derived says with Doomed(removal) whether it
+// points into the removed part and empties itself with Clear(); it then
+// unlinks, as it points nowhere any more.
+template <class Derived>
+struct ClearedByRemoval : TreeHandle {
+    ClearedByRemoval() {
+        notify = [](TreeTracked* self, const Removal& removal) {
+            auto* handle = static_cast<Derived*>(self);
+            if (!handle->Doomed(removal)) return;
+            handle->Clear();
+            handle->Unlink();
+        };
     }
 };
 
+struct NodeHandle : ClearedByRemoval<NodeHandle> {
+    pugi::xml_node node;
+    explicit NodeHandle(const pugi::xml_node& n) : node(n) {}
+    bool Trackable() const { return !node.empty(); }
+    bool Doomed(const Removal& removal) const { return removal.Dooms(node); }
+    void Clear() { node = pugi::xml_node(); }
+};
+
 // pugixml's attributes do not know their element: the handle keeps it.
-struct AttributeHandle : TreeHandle {
+struct AttributeHandle : ClearedByRemoval<AttributeHandle> {
     pugi::xml_attribute attribute;
     pugi::xml_node parent;
     AttributeHandle(const pugi::xml_attribute& a, const pugi::xml_node& p)
-        : attribute(a), parent(a ? p : pugi::xml_node()) {
-        notify = &OnRemoval;
-    }
+        : attribute(a), parent(a ? p : pugi::xml_node()) {}
     bool Trackable() const { return !attribute.empty(); }
-    static void OnRemoval(TreeTracked* self, const Removal& removal) {
-        auto* handle = static_cast<AttributeHandle*>(self);
-        if (!removal.Dooms(handle->attribute, handle->parent)) return;
-        handle->attribute = pugi::xml_attribute();
-        handle->parent = pugi::xml_node();
-        handle->Unlink();
+    bool Doomed(const Removal& removal) const { return removal.Dooms(attribute, parent); }
+    void Clear() {
+        attribute = pugi::xml_attribute();
+        parent = pugi::xml_node();
     }
 };
 
 // A TextHelper's text is always rooted at its own PCDATA node (Node.Text).
-struct TextHandle : TreeHandle {
+struct TextHandle : ClearedByRemoval<TextHandle> {
     pugi::xml_text text;
-    explicit TextHandle(const pugi::xml_text& t) : text(t) { notify = &OnRemoval; }
+    explicit TextHandle(const pugi::xml_text& t) : text(t) {}
     bool Trackable() const { return !text.empty(); }
-    static void OnRemoval(TreeTracked* self, const Removal& removal) {
-        auto* handle = static_cast<TextHandle*>(self);
-        if (!removal.Dooms(handle->text.data())) return;
-        handle->text = pugi::xml_text();
-        handle->Unlink();
-    }
+    bool Doomed(const Removal& removal) const { return removal.Dooms(text.data()); }
+    void Clear() { text = pugi::xml_text(); }
 };
 
 // An owning Document's handle: the tree itself and the registry of every

@@ -81,16 +81,12 @@ inline OtherTreeLink::OtherTreeLink(NodeSetValue* v) : value(v) {
 }
 
 // One entry of a result; empty once a removal took it away.
-struct EntryHandle : TreeHandle {
+struct EntryHandle : ClearedByRemoval<EntryHandle> {
     pugi::xpath_node entry;
-    explicit EntryHandle(const pugi::xpath_node& e) : entry(e) { notify = &OnRemoval; }
+    explicit EntryHandle(const pugi::xpath_node& e) : entry(e) {}
     bool Trackable() const { return static_cast<bool>(entry); }
-    static void OnRemoval(TreeTracked* self, const Removal& removal) {
-        auto* handle = static_cast<EntryHandle*>(self);
-        if (!EntryDoomed(removal, handle->entry)) return;
-        handle->entry = pugi::xpath_node();
-        handle->Unlink();
-    }
+    bool Doomed(const Removal& removal) const { return EntryDoomed(removal, entry); }
+    void Clear() { entry = pugi::xpath_node(); }
 };
 
 using XPathNodeSetData = WrapperRecord<NodeSetValue>;

@@ -1,6 +1,7 @@
 // Class XPathNodeSet: the node-set result of an evaluation, and the owners of
 // the trees its entries lie in.
 #include <algorithm>
+#include <new>
 
 #include "base/exceptions.h"
 #include "base/registration.h"
@@ -49,16 +50,21 @@ void NodeSetValue::ClearDoomed(const Removal& removal) {
         entries[i] = pugi::xpath_node();
         ++removed;
     };
-    if (set.size() <= kScannedSetSize) {
-        for (size_t i = 0; i < set.size(); ++i)
-            if (entries[i] && EntryDoomed(removal, entries[i])) clear(i);
-    } else {
-        if (!indexed) {
+    if (set.size() > kScannedSetSize && !indexed) {
+        // Without memory for the index, this removal scans instead.
+        try {
             index.reserve(set.size());
             for (size_t i = 0; i < set.size(); ++i)
                 if (entries[i]) index.emplace(EntryKey(entries[i]), i);
             indexed = true;
+        } catch (const std::bad_alloc&) {
+            index.clear();
         }
+    }
+    if (!indexed) {
+        for (size_t i = 0; i < set.size(); ++i)
+            if (entries[i] && EntryDoomed(removal, entries[i])) clear(i);
+    } else {
         auto drop = [&](const void* key) {
             auto found = index.equal_range(key);
             if (found.first == found.second) return;
