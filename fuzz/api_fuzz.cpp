@@ -12,21 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "emu/host.h"
+#include "fuzz_host.h"
 
 namespace {
 
 using emu::Value;
-
-emu::Host& LoadedHost() {
-    static emu::Host* host = [] {
-        auto* h = new emu::Host();
-        const char* path = std::getenv("TORVXML_PLUGIN");
-        h->load(path ? path : TORVXML_PLUGIN_PATH);
-        return h;
-    }();
-    return *host;
-}
 
 const char* const kSeeds[] = {
     "<r><a/><x/><b/><x/><x/><c/></r>",
@@ -448,15 +438,11 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    emu::Host& host = LoadedHost();
+    emu::Host& host = FuzzHost();
     {
         Program program(host, data, size);
         program.Run();
     }
-    const emu::LeakReport report = host.leaks();
-    if (!report.clean()) {
-        std::fprintf(stderr, "%s\n", report.describe().c_str());
-        std::abort();
-    }
+    RequireClean(host);
     return 0;
 }
