@@ -4,16 +4,20 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "emu/host.h"
 
 // Loaded with the plug-in on first use and kept for the whole run (never
 // destroyed, so values held in statics can still release into it at exit).
+// TORVXML_PLUGIN names another build of the plug-in, to compare two builds
+// with the same benchmark executable.
 inline emu::Host& BenchHost() {
     static emu::Host* host = [] {
         auto* h = new emu::Host();
-        h->load(TORVXML_PLUGIN_PATH);
+        const char* path = std::getenv("TORVXML_PLUGIN");
+        h->load(path ? path : TORVXML_PLUGIN_PATH);
         return h;
     }();
     return *host;
