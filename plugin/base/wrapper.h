@@ -68,6 +68,18 @@ public:
 
     bool Empty() const { return ring_.next == &ring_; }
 
+    // Moves every entry of `other` into this registry, leaving it empty.
+    void Adopt(Registry& other) {
+        if (other.Empty()) return;
+        Entry* first = other.ring_.next;
+        Entry* last = other.ring_.prev;
+        other.ring_.prev = other.ring_.next = &other.ring_;
+        last->next = ring_.next;
+        ring_.next->prev = last;
+        ring_.next = first;
+        first->prev = &ring_;
+    }
+
     // Every entry linked when the call starts sees the event once.
     void Notify(const Event& event) {
         for (Entry* e = ring_.next; e != &ring_;) {

@@ -26,10 +26,19 @@ pugi::xml_document* DocumentOf(REALobject self) {
     return data->handle ? &static_cast<OwnedTree*>(data->handle)->document : nullptr;
 }
 
-// Makes `obj` an owning Document with a new, empty tree.
+// Makes `obj` an owning Document with a new, empty tree. A Document
+// constructed a second time keeps its old tree until it is destroyed itself,
+// as wrappers may still point into it, and the new registry takes over the
+// old one's handles: removals through those wrappers announce to this
+// Document's registry.
 void BindNewDocument(REALobject obj) {
     NodeData* data = NodeWrapper::DataOf(obj);
-    data->handle = new OwnedTree();
+    std::unique_ptr<OwnedTree> tree(new OwnedTree());
+    if (OwnedTree* old = OwnedTreeOf(obj)) {
+        tree->registry.Adopt(old->registry);
+        tree->replaced.reset(old);
+    }
+    data->handle = tree.release();
     data->owner = obj;  // an owning Document holds no lock on itself
     data->ownsDocument = true;
 }

@@ -80,6 +80,9 @@ struct TextHandle : ClearedByRemoval<TextHandle> {
 struct OwnedTree : NodeHandle {
     pugi::xml_document document;
     TreeRegistry registry;
+    // The tree the Document held before it was constructed again, kept for
+    // the wrappers that may still point into it.
+    std::unique_ptr<OwnedTree> replaced;
     OwnedTree() : NodeHandle(pugi::xml_node()) { node = document; }
 };
 

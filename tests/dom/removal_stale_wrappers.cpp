@@ -166,4 +166,18 @@ TEST_F(StaleWrapper, ARefusedRemovalClearsNothing) {
     for (const Value& v : {foreignP, foreignA, q}) EXPECT_FALSE(IsEmpty(v)) << v.className();
 }
 
+TEST_F(StaleWrapper, ADocumentConstructedAgainStillTracksItsOldTree) {
+    Value doc = Parse(kXml);
+    Value r = Element(doc);
+    Value p = Call(r, "FirstChild");
+    Value a = Call(p, "FirstAttribute");
+    Call(doc, "Constructor");
+    EXPECT_EQ(Raw(doc), "");
+    EXPECT_EQ(NameOf(p), "p");
+    ASSERT_TRUE(Call(r, "RemoveChild", {p}).asBool());
+    EXPECT_TRUE(IsEmpty(p));
+    EXPECT_TRUE(IsEmpty(a));
+    EXPECT_EQ(Raw(r), "<r><s/></r>");
+}
+
 }  // namespace
