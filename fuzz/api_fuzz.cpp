@@ -100,9 +100,14 @@ private:
                 Slot(Nodes) = doc;
                 break;
             }
-            case 1:
-                Slot(Nodes) = host_.New("TorvaneXml.Document");
+            case 1: {  // a new Document, or one constructed again over its old tree
+                Value& slot = Slot(Nodes);
+                if ((Byte() & 3) == 0 && slot.className() == "TorvaneXml.Document")
+                    Call(slot, "Constructor");
+                else
+                    slot = host_.New("TorvaneXml.Document");
                 break;
+            }
             case 2: {  // navigation
                 Value n = Slot(Nodes);
                 if (n.isNil()) break;
