@@ -27,17 +27,20 @@ pugi::xml_document* DocumentOf(REALobject self) {
 }
 
 // Makes `obj` an owning Document with a new, empty tree. A Document
-// constructed a second time keeps its old tree until it is destroyed itself,
-// as wrappers may still point into it, and the new registry takes over the
-// old one's handles: removals through those wrappers announce to this
-// Document's registry.
+// constructed again keeps its old tree until it is destroyed itself, as
+// wrappers may still point into it, and the new registry takes over the old
+// one's handles, so removals through those wrappers are still announced. A
+// Document from Root() constructed again lets go of the tree it designated
+// (its handle and its lock on that tree's owner) and owns a tree from then on.
 void BindNewDocument(REALobject obj) {
-    NodeData* data = NodeWrapper::DataOf(obj);
     std::unique_ptr<OwnedTree> tree(new OwnedTree());
     if (OwnedTree* old = OwnedTreeOf(obj)) {
         tree->registry.Adopt(old->registry);
         tree->replaced.reset(old);
+    } else {
+        NodeWrapper::Destructor(obj);
     }
+    NodeData* data = NodeWrapper::DataOf(obj);
     data->handle = tree.release();
     data->owner = obj;  // an owning Document holds no lock on itself
     data->ownsDocument = true;

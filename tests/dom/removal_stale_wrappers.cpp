@@ -180,4 +180,18 @@ TEST_F(StaleWrapper, ADocumentConstructedAgainStillTracksItsOldTree) {
     EXPECT_EQ(Raw(r), "<r><s/></r>");
 }
 
+TEST_F(StaleWrapper, ARootDocumentConstructedAgainLetsGoOfItsTree) {
+    Value doc = Parse(kXml);
+    Value root = Call(doc, "Root");
+    doc = Value();
+    ASSERT_EQ(Live("TorvaneXml.Document"), 2);
+    Call(root, "Constructor");
+    // The tree it designated went with its last reference; root now owns an
+    // empty tree of its own.
+    EXPECT_EQ(Live("TorvaneXml.Document"), 1);
+    EXPECT_EQ(Raw(root), "");
+    Call(root, "AppendChild", {Str("n")});
+    EXPECT_EQ(Raw(root), "<n/>");
+}
+
 }  // namespace
