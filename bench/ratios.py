@@ -30,6 +30,8 @@ def shown(run):
         if seconds >= 1e-3:
             return f"{seconds * 1e3:.2f} ms/step"
         return f"{seconds * 1e9:.1f} ns/step"
+    if "per_removal" in run:
+        return f"{run['per_removal'] * 1e9:.1f} ns/removal"
     if "per_entry" in run:
         return f"{run['per_entry'] * 1e9:.1f} ns/entry"
     return f"{run['cpu_time']:.3g} {run.get('time_unit', 'ns')}"

@@ -6,19 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "emu/host.h"
+#include "fuzz_host.h"
 
 namespace {
-
-emu::Host& LoadedHost() {
-    static emu::Host* host = [] {
-        auto* h = new emu::Host();
-        const char* path = std::getenv("TORVXML_PLUGIN");
-        h->load(path ? path : TORVXML_PLUGIN_PATH);
-        return h;
-    }();
-    return *host;
-}
 
 // Walks the subtree depth first, reading what host code typically reads.
 void Walk(emu::Host& host, const emu::Value& node, int depth) {
@@ -59,14 +49,8 @@ void RunOne(emu::Host& host, const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    emu::Host& host = LoadedHost();
+    emu::Host& host = FuzzHost();
     RunOne(host, data, size);
-    const emu::LeakReport report = host.leaks();
-    if (!report.clean()) {
-        std::fprintf(stderr, "%s\n", report.describe().c_str());
-        std::abort();
-    }
-    // Checked: what this input released may go, so long runs keep their speed.
-    host.releaseQuarantine();
+    RequireClean(host);
     return 0;
 }

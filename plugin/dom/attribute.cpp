@@ -36,14 +36,14 @@ void SetName(REALobject self, RBInteger, REALstring value) {
 REALobject NextAttribute(REALobject self) {
     return Shielded(REALobject(nullptr), [&] {
         return CreateAttribute(AttributeWrapper::DataOf(self)->owner,
-                               AttributeOf(self).next_attribute());
+                               AttributeOf(self).next_attribute(), AttributeParentOf(self));
     });
 }
 
 REALobject PreviousAttribute(REALobject self) {
     return Shielded(REALobject(nullptr), [&] {
         return CreateAttribute(AttributeWrapper::DataOf(self)->owner,
-                               AttributeOf(self).previous_attribute());
+                               AttributeOf(self).previous_attribute(), AttributeParentOf(self));
     });
 }
 

@@ -4,19 +4,19 @@
 
 namespace {
 
-using Range = IteratorRange<pugi::xml_attribute_iterator>;
+using Range = TreeRange<pugi::xml_attribute_iterator>;
 
 REALobject WrapAttribute(REALobject owner, const Range& range) {
-    return CreateAttribute(owner, *range.current);
+    return CreateAttribute(owner, *range.current, range.parent);
 }
 
 using Walker = TreeIterator<Range, AttributeIteratorClass, WrapAttribute>;
 
 }  // namespace
 
-REALobject CreateAttributeIterator(REALobject owner, const pugi::xml_attribute_iterator& begin,
-                                   const pugi::xml_attribute_iterator& end) {
-    return Walker::Create(owner, std::unique_ptr<Range>(new Range{begin, begin, end}));
+REALobject CreateAttributeIterator(REALobject owner, const pugi::xml_node& parent) {
+    return Walker::Create(
+        owner, std::make_unique<Range>(parent.attributes_begin(), parent.attributes_end(), parent));
 }
 
 REALclassDefinition AttributeIteratorClass = IteratorTables<Walker>::Record("AttributeIterator");

@@ -25,13 +25,25 @@ pugi::xml_document* DocumentOf(REALobject self) {
         data = NodeWrapper::DataOf(data->owner);
         if (!data->ownsDocument) return nullptr;
     }
-    return static_cast<pugi::xml_document*>(data->handle);
+    return data->handle ? &static_cast<OwnedTree*>(data->handle)->document : nullptr;
 }
 
-// Makes `obj` an owning Document with a new, empty tree.
+// Makes `obj` an owning Document with a new, empty tree. A Document
+// constructed again keeps its old tree until it is destroyed itself, as
+// wrappers may still point into it, and the new registry takes over the old
+// one's handles, so removals through those wrappers are still announced. A
+// Document from Root() constructed again lets go of the tree it designated
+// (its handle and its lock on that tree's owner) and owns a tree from then on.
 void BindNewDocument(REALobject obj) {
+    std::unique_ptr<OwnedTree> tree(new OwnedTree());
+    if (OwnedTree* old = OwnedTreeOf(obj)) {
+        tree->registry.Adopt(old->registry);
+        tree->replaced.reset(old);
+    } else {
+        NodeWrapper::Destructor(obj);
+    }
     NodeData* data = NodeWrapper::DataOf(obj);
-    data->handle = new pugi::xml_document();
+    data->handle = tree.release();
     data->owner = obj;  // an owning Document holds no lock on itself
     data->ownsDocument = true;
 }

@@ -20,9 +20,10 @@ using Walker = TreeIterator<Range, NamedNodeIteratorClass, WrapNode>;
 // never steps (and sees no later additions).
 REALobject CreateNamedNodeIterator(REALobject owner, const pugi::xml_named_node_iterator& begin,
                                    const pugi::xml_named_node_iterator& end) {
-    std::unique_ptr<Range> range(new Range());
+    std::unique_ptr<Range> range(new Range({}, {}, pugi::xml_node()));
     if (begin != end) {
         const pugi::xml_node first = *begin;
+        range->parent = first.parent();
         range->name = first.name();
         const char* name = range->name.c_str();
         range->begin = pugi::xml_named_node_iterator(first, name);

@@ -21,7 +21,7 @@ void Constructor(REALobject) {}
 void Destructor(REALobject self) {
     NodeData* data = NodeWrapper::DataOf(self);
     if (!data->ownsDocument) return NodeWrapper::Destructor(self);
-    delete static_cast<pugi::xml_document*>(data->handle);
+    delete static_cast<OwnedTree*>(data->handle);
     data->handle = nullptr;
 }
 
@@ -34,7 +34,7 @@ REALobject NodeResult(REALobject self, const xml_node& node) {
 }
 
 REALobject AttributeResult(REALobject self, const xml_attribute& attribute) {
-    return CreateAttribute(OwnerOf(self), attribute);
+    return CreateAttribute(OwnerOf(self), attribute, NodeOf(self));
 }
 
 // ---- Properties ---------------------------------------------------------
@@ -104,7 +104,8 @@ REALobject Root(REALobject self) {
     return Shielded<REALobject>(nullptr, [&]() -> REALobject {
         const xml_node root = NodeOf(self).root();
         if (!root) return nullptr;
-        return NodeWrapper::Create(OwnerOf(self), std::make_unique<xml_node>(root), DocumentClass);
+        return NodeWrapper::Create(OwnerOf(self), std::make_unique<NodeHandle>(root),
+                                   DocumentClass);
     });
 }
 
@@ -173,10 +174,8 @@ REALobject Child(REALobject self, REALstring name, RBBoolean create) {
 }
 
 REALobject Children(REALobject self) {
-    return Shielded<REALobject>(nullptr, [&] {
-        xml_node node = NodeOf(self);
-        return CreateNodeIterator(OwnerOf(self), node.begin(), node.end());
-    });
+    return Shielded<REALobject>(nullptr,
+                                [&] { return CreateNodeIterator(OwnerOf(self), NodeOf(self)); });
 }
 
 REALobject ChildrenWithName(REALobject self, REALstring name) {
@@ -233,11 +232,8 @@ REALobject Attribute(REALobject self, REALstring name, RBBoolean create) {
 }
 
 REALobject NodeAttributes(REALobject self) {
-    return Shielded<REALobject>(nullptr, [&] {
-        xml_node node = NodeOf(self);
-        return CreateAttributeIterator(OwnerOf(self), node.attributes_begin(),
-                                       node.attributes_end());
-    });
+    return Shielded<REALobject>(
+        nullptr, [&] { return CreateAttributeIterator(OwnerOf(self), NodeOf(self)); });
 }
 
 REALobject FirstAttribute(REALobject self) {
@@ -405,25 +401,57 @@ REALobject InsertChildAfterByType(REALobject self, RBInteger type, REALobject no
     });
 }
 
+// Every removal first tells the tree's live handles what goes (they clear
+// themselves, iterators step past it), then lets pugixml free it. Each
+// announces only what pugixml is sure to remove, checked as pugixml checks.
+bool RemoveNode(REALobject self, xml_node parent, const xml_node& child) {
+    if (!parent || !child || child.parent() != parent) return false;
+    AnnounceRemoval(OwnerOf(self), Removal{Removal::Subtree, child, xml_attribute()});
+    return parent.remove_child(child);
+}
+
+bool RemoveOneAttribute(REALobject self, xml_node node, const xml_attribute& attribute) {
+    if (!node || !attribute) return false;
+    bool found = false;
+    for (xml_attribute a = node.first_attribute(); a && !found; a = a.next_attribute())
+        found = a == attribute;
+    if (!found) return false;
+    AnnounceRemoval(OwnerOf(self), Removal{Removal::Attribute, node, attribute});
+    return node.remove_attribute(attribute);
+}
+
 RBBoolean RemoveChild(REALobject self, REALstring name) {
-    return RemoveByName(self, name, [](xml_node n, NodeName s) { return n.remove_child(s); });
+    return RemoveByName(self, name,
+                        [&](xml_node n, NodeName s) { return RemoveNode(self, n, n.child(s)); });
 }
 RBBoolean RemoveChildByObject(REALobject self, REALobject node) {
-    return Shielded<RBBoolean>(false,
-                               [&] { return node && NodeOf(self).remove_child(NodeOf(node)); });
+    return Shielded<RBBoolean>(
+        false, [&] { return node && RemoveNode(self, NodeOf(self), NodeOf(node)); });
 }
 RBBoolean RemoveAllChildren(REALobject self) {
-    return Shielded<RBBoolean>(false, [&] { return NodeOf(self).remove_children(); });
+    return Shielded<RBBoolean>(false, [&] {
+        xml_node node = NodeOf(self);
+        if (!node) return false;
+        AnnounceRemoval(OwnerOf(self), Removal{Removal::Children, node, xml_attribute()});
+        return node.remove_children();
+    });
 }
 RBBoolean RemoveAttribute(REALobject self, REALstring name) {
-    return RemoveByName(self, name, [](xml_node n, NodeName s) { return n.remove_attribute(s); });
+    return RemoveByName(self, name, [&](xml_node n, NodeName s) {
+        return RemoveOneAttribute(self, n, n.attribute(s));
+    });
 }
 RBBoolean RemoveAttributeByObject(REALobject self, REALobject attr) {
     return Shielded<RBBoolean>(
-        false, [&] { return attr && NodeOf(self).remove_attribute(AttributeOf(attr)); });
+        false, [&] { return attr && RemoveOneAttribute(self, NodeOf(self), AttributeOf(attr)); });
 }
 RBBoolean RemoveAllAttributes(REALobject self) {
-    return Shielded<RBBoolean>(false, [&] { return NodeOf(self).remove_attributes(); });
+    return Shielded<RBBoolean>(false, [&] {
+        xml_node node = NodeOf(self);
+        if (!node) return false;
+        AnnounceRemoval(OwnerOf(self), Removal{Removal::Attributes, node, xml_attribute()});
+        return node.remove_attributes();
+    });
 }
 
 REALobject AppendAttribute(REALobject self, REALstring name) {

@@ -4,7 +4,7 @@
 
 namespace {
 
-using Range = IteratorRange<pugi::xml_node_iterator>;
+using Range = TreeRange<pugi::xml_node_iterator>;
 
 REALobject WrapNode(REALobject owner, const Range& range) {
     return CreateNode(owner, *range.current);
@@ -14,9 +14,8 @@ using Walker = TreeIterator<Range, NodeIteratorClass, WrapNode>;
 
 }  // namespace
 
-REALobject CreateNodeIterator(REALobject owner, const pugi::xml_node_iterator& begin,
-                              const pugi::xml_node_iterator& end) {
-    return Walker::Create(owner, std::unique_ptr<Range>(new Range{begin, begin, end}));
+REALobject CreateNodeIterator(REALobject owner, const pugi::xml_node& parent) {
+    return Walker::Create(owner, std::make_unique<Range>(parent.begin(), parent.end(), parent));
 }
 
 REALclassDefinition NodeIteratorClass = IteratorTables<Walker>::Record("NodeIterator");

@@ -14,18 +14,74 @@
 #include "base/wrapper.h"
 #include "dom/records.h"
 
-// The heap block a record owns: three iterators of one type. begin and end
-// are fixed at creation; current only moves forward.
+// The heap block a record owns: three iterators of one type. end is fixed at
+// creation; begin and current only move forward. `advanced` says current was
+// already moved past a removed item, so the next MoveNext stays on it.
 template <class It>
 struct IteratorRange {
     using Iterator = It;
     It begin, current, end;
+    bool advanced = false;
+
+    // The items the range holds now.
+    RBInteger Count() const { return static_cast<RBInteger>(std::distance(begin, end)); }
+    bool Any() const { return begin != end; }
+    // Moves current off items that no longer count (none in a tree range).
+    void Settle() {}
+};
+
+// Whether a removal takes an item of a tree range away.
+inline bool ItemDoomed(const Removal& removal, const pugi::xml_node& item, const pugi::xml_node&) {
+    return removal.Dooms(item);
+}
+inline bool ItemDoomed(const Removal& removal, const pugi::xml_attribute& item,
+                       const pugi::xml_node& parent) {
+    return removal.Dooms(item, parent);
+}
+
+// A live pugixml range over the children or attributes of `parent`, tracked
+// in the tree's registry: a removal that takes `parent` away finishes it,
+// one that takes begin or current away moves them to the next item that
+// stays, so a loop that removes goes on with the item that followed.
+template <class It>
+struct TreeRange : TreeHandle, IteratorRange<It> {
+    pugi::xml_node parent;
+
+    TreeRange(const It& first, const It& last, const pugi::xml_node& walked) : parent(walked) {
+        this->begin = this->current = first;
+        this->end = last;
+        notify = &OnRemoval;
+    }
+    bool Trackable() const { return !parent.empty(); }
+
+    // Steps with pugixml's own links, still intact: nothing is freed yet.
+    It PastDoomed(const Removal& removal, It it) const {
+        do ++it;
+        while (it != this->end && ItemDoomed(removal, *it, parent));
+        return it;
+    }
+
+    static void OnRemoval(TreeTracked* self, const Removal& removal) {
+        auto* range = static_cast<TreeRange*>(self);
+        if (removal.Dooms(range->parent)) {
+            range->begin = range->current = range->end;
+            range->Unlink();
+            return;
+        }
+        if (range->current != range->end && ItemDoomed(removal, *range->current, range->parent)) {
+            range->current = range->PastDoomed(removal, range->current);
+            range->advanced = true;
+        }
+        if (range->begin != range->end && ItemDoomed(removal, *range->begin, range->parent))
+            range->begin = range->PastDoomed(removal, range->begin);
+    }
 };
 
 // The named range also owns the name its iterators compare against: a
 // pugixml named iterator keeps only a pointer to the name, and the host's
 // bytes are gone once Children(name) returns.
-struct NamedIteratorRange : IteratorRange<pugi::xml_named_node_iterator> {
+struct NamedIteratorRange : TreeRange<pugi::xml_named_node_iterator> {
+    using TreeRange::TreeRange;
     std::string name;
 };
 
@@ -62,12 +118,12 @@ struct TreeIterator {
     // Counts the whole range from begin on every call: a tree range is live.
     static RBInteger GetCount(REALobject self, RBInteger) {
         const Range* range = DataOf(self)->handle;
-        return range ? static_cast<RBInteger>(std::distance(range->begin, range->end)) : 0;
+        return range ? range->Count() : 0;
     }
 
     static RBBoolean GetAny(REALobject self, RBInteger) {
         const Range* range = DataOf(self)->handle;
-        return range && range->begin != range->end;
+        return range && range->Any();
     }
 
     // Once at end, stays at end: pugixml's increment of an end iterator is
@@ -77,10 +133,15 @@ struct TreeIterator {
         Data* data = DataOf(self);
         Range* range = data->handle;
         if (!range) return false;
-        if (!data->started)
+        if (!data->started) {
             data->started = true;
-        else if (range->current != range->end)
+            range->advanced = false;
+        } else if (range->advanced) {
+            range->advanced = false;
+        } else if (range->current != range->end) {
             ++range->current;
+        }
+        range->Settle();
         return range->current != range->end;
     }
 

@@ -13,10 +13,12 @@
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/hostcalls.h"
 #include "base/wrapper.h"
+#include "dom/records.h"
 
 // The class records, defined in each class's unit.
 extern REALclassDefinition XPathNodeIteratorClass;
@@ -28,19 +30,85 @@ extern REALclassDefinition XPathVariableSetClass;
 // Owning Documents held with one lock each, besides a record's own owner.
 using OwnerList = std::vector<REALobject>;
 
+// Whether a removal takes an entry (a node, or an attribute of its parent)
+// away.
+inline bool EntryDoomed(const Removal& removal, const pugi::xpath_node& entry) {
+    return entry.attribute() ? removal.Dooms(entry.attribute(), entry.parent())
+                             : removal.Dooms(entry.node());
+}
+
+struct NodeSetValue;
+
+// Links a node set into the registry of a further tree its entries lie in.
+struct OtherTreeLink : TreeHandle {
+    NodeSetValue* value;
+    explicit OtherTreeLink(NodeSetValue* v);
+};
+
 // A node-set result: the library's set plus the owners of the trees its
-// entries lie in other than the record's own owner (usually none). The entries
-// are never changed after creation, so iterators may point into them.
-struct NodeSetValue {
+// entries lie in other than the record's own owner (usually none). Entries
+// never move, so iterators may point into them; a removal clears the entries
+// it takes away in place (an empty entry is skipped by every reader) and
+// counts them. The set is tracked in its own owner's registry and, through
+// `links`, in each further owner's.
+struct NodeSetValue : TreeHandle {
     pugi::xpath_node_set set;
     OwnerList others;  // locked; released when the value is destroyed
+    std::vector<std::unique_ptr<OtherTreeLink>> links;
+    size_t removed = 0;
+    // Entry position by node or attribute, built at the first removal that
+    // reaches a set too large to scan, so each later removal costs the size
+    // of what it removes rather than the size of the set.
+    std::unordered_multimap<const void*, size_t> index;
+    bool indexed = false;
+
+    explicit NodeSetValue(pugi::xpath_node_set&& entries) : set(std::move(entries)) {
+        notify = &OnRemoval;
+    }
     ~NodeSetValue();
+    bool Trackable() const { return set.size() > removed; }
+    size_t Remaining() const { return set.size() - removed; }
+    void ClearDoomed(const Removal& removal);
+    static void OnRemoval(TreeTracked* self, const Removal& removal) {
+        static_cast<NodeSetValue*>(self)->ClearDoomed(removal);
+    }
+};
+
+inline OtherTreeLink::OtherTreeLink(NodeSetValue* v) : value(v) {
+    notify = [](TreeTracked* self, const Removal& removal) {
+        static_cast<OtherTreeLink*>(self)->value->ClearDoomed(removal);
+    };
+}
+
+// One entry of a result; empty once a removal took it away.
+struct EntryHandle : ClearedByRemoval<EntryHandle> {
+    pugi::xpath_node entry;
+    explicit EntryHandle(const pugi::xpath_node& e) : entry(e) {}
+    bool Trackable() const { return static_cast<bool>(entry); }
+    bool Doomed(const Removal& removal) const { return EntryDoomed(removal, entry); }
+    void Clear() { entry = pugi::xpath_node(); }
 };
 
 using XPathNodeSetData = WrapperRecord<NodeSetValue>;
-using XPathNodeData = WrapperRecord<pugi::xpath_node>;  // never an empty entry
+using XPathNodeData = WrapperRecord<EntryHandle>;
 using XPathNodeSetWrapper = Wrapper<XPathNodeSetData, XPathNodeSetClass>;
 using XPathNodeWrapper = Wrapper<XPathNodeData, XPathNodeClass>;
+
+struct VariableSetState;
+
+// A node-set variable's link into the registry of one tree its entries lie
+// in: a removal there drops the entries it takes away from the stored value.
+struct VariableLink : TreeHandle {
+    VariableSetState* state;
+    std::string name;
+    VariableLink(VariableSetState* s, std::string n);
+};
+
+// The owners of one node-set variable's trees, locked, and its links.
+struct VariableOwners {
+    OwnerList owners;
+    std::vector<std::unique_ptr<VariableLink>> links;
+};
 
 // The variable set and the owning Documents of the node-set values stored in
 // it. A node-set value copies its entries, which still point into their
@@ -48,7 +116,7 @@ using XPathNodeWrapper = Wrapper<XPathNodeData, XPathNodeClass>;
 // replaced or the set is destroyed.
 struct VariableSetState {
     pugi::xpath_variable_set variables;
-    std::map<std::string, OwnerList> owners;  // variable name -> locked owners
+    std::map<std::string, VariableOwners> owners;  // variable name -> its trees
     ~VariableSetState();
 };
 
@@ -72,7 +140,7 @@ static_assert(sizeof(void*) != 8 ||
 // Wraps one entry, recording `owner`; nil for an empty entry.
 inline REALobject CreateXPathNode(REALobject owner, const pugi::xpath_node& entry) {
     if (!entry) return nullptr;
-    return XPathNodeWrapper::Create(owner, std::make_unique<pugi::xpath_node>(entry));
+    return XPathNodeWrapper::Create(owner, std::make_unique<EntryHandle>(entry));
 }
 
 // An iterator at the start of the set `nodeSetObject` holds; locks both.

@@ -12,7 +12,7 @@ template <class Part>
 REALobject EntryPart(REALobject self, Part part) {
     return Shielded<REALobject>(nullptr, [&] {
         const XPathNodeData* data = XPathNodeWrapper::DataOf(self);
-        return part(data->owner, data->handle ? *data->handle : pugi::xpath_node());
+        return part(data->owner, data->handle ? data->handle->entry : pugi::xpath_node());
     });
 }
 
@@ -26,7 +26,7 @@ REALobject GetNode(REALobject self, RBInteger) {
 
 REALobject GetAttribute(REALobject self, RBInteger) {
     return EntryPart(self, [](REALobject owner, const pugi::xpath_node& entry) {
-        return CreateAttribute(owner, entry.attribute());
+        return CreateAttribute(owner, entry.attribute(), entry.parent());
     });
 }
 

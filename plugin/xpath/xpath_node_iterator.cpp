@@ -5,15 +5,23 @@
 
 namespace {
 
-// The entries of one node set; `others` are its further owners (nil for a
-// set that was never bound, which has no entries).
+// The entries of one node set; `value` is the set (nil for a set that was
+// never bound, which has no entries). Entries a removal cleared are skipped
+// and not counted.
 struct EntryRange : IteratorRange<const pugi::xpath_node*> {
-    const OwnerList* others;
+    const NodeSetValue* value = nullptr;
+
+    RBInteger Count() const { return value ? static_cast<RBInteger>(value->Remaining()) : 0; }
+    bool Any() const { return Count() > 0; }
+    void Settle() {
+        while (current != end && !*current) ++current;
+    }
 };
 
 REALobject WrapEntry(REALobject owner, const EntryRange& range) {
     const pugi::xpath_node& entry = *range.current;
-    return CreateXPathNode(range.others ? OwnerOfEntry(entry, owner, *range.others) : owner, entry);
+    return CreateXPathNode(range.value ? OwnerOfEntry(entry, owner, range.value->others) : owner,
+                           entry);
 }
 
 // The record also holds the set walked, locked: the range points into it.
@@ -40,7 +48,7 @@ REALobject CreateXPathNodeIterator(REALobject owner, REALobject nodeSetObject) {
     if (const NodeSetValue* value = XPathNodeSetWrapper::DataOf(nodeSetObject)->handle) {
         range->begin = value->set.begin();
         range->end = value->set.end();
-        range->others = &value->others;
+        range->value = value;
     }
     REALobject obj = Walker::Create(owner, std::move(range));
     if (!obj) return nullptr;

@@ -17,6 +17,15 @@ namespace {
 const char kSetFailed[] = "Could not set variable with this name.";
 const char kNilNodeSet[] = "Node set can not be set to nil";
 
+// The entries of `set` that a removal has not cleared.
+pugi::xpath_node_set LiveEntries(const pugi::xpath_node_set& set) {
+    std::vector<pugi::xpath_node> kept;
+    kept.reserve(set.size());
+    for (const pugi::xpath_node& entry : set)
+        if (entry) kept.push_back(entry);
+    return pugi::xpath_node_set(kept.data(), kept.data() + kept.size(), set.type());
+}
+
 XPathVariableSetData* DataOf(REALobject self) {
     return ClassData<XPathVariableSetData>(self, XPathVariableSetClass);
 }
@@ -83,8 +92,9 @@ void SetString(REALobject self, REALstring name, REALstring value) {
     if (!stored) ThrowXPathException(kSetFailed, 0, ErrorCode::VariableRefused);
 }
 
-// Stores a copy of the entries and locks the owners of their trees; the
-// locks the variable's previous value held go once the new value is in.
+// Stores a copy of the entries no removal took away and locks the owners of
+// their trees; the locks (and links) the variable's previous value held go
+// once the new value is in.
 void SetXPathNodeSet(REALobject self, REALstring name, REALobject value) {
     if (!value) {
         ThrowXPathException(kNilNodeSet, 0, ErrorCode::NilNodeSet);
@@ -93,19 +103,31 @@ void SetXPathNodeSet(REALobject self, REALstring name, REALobject value) {
     const XPathNodeSetData* source = XPathNodeSetWrapper::DataOf(value);
     SetWith(self, name, [&](VariableSetState& state, const char* key) {
         static const pugi::xpath_node_set kNoEntries;
-        const pugi::xpath_node_set& entries = source->handle ? source->handle->set : kNoEntries;
+        const NodeSetValue* from = source->handle;
+        pugi::xpath_node_set live;
+        if (from && from->removed) live = LiveEntries(from->set);
+        const pugi::xpath_node_set& entries = !from ? kNoEntries : from->removed ? live : from->set;
         // Everything that can run out of memory happens before the value is
-        // stored, so a stored value always holds its locks.
+        // stored, so a stored value always holds its locks and links.
         OwnerList held;
         if (!entries.empty()) {
             if (source->owner) held.push_back(source->owner);
-            for (REALobject other : source->handle->others)
+            for (REALobject other : from->others)
                 if (std::find(held.begin(), held.end(), other) == held.end()) held.push_back(other);
         }
-        OwnerList& slot = state.owners[key];
+        std::vector<std::unique_ptr<VariableLink>> links;
+        for (size_t i = 0; i < held.size(); ++i)
+            links.push_back(std::make_unique<VariableLink>(&state, key));
+        VariableOwners& slot = state.owners[key];
         if (!state.variables.set(key, entries)) return false;
-        for (REALobject owner : held) REALLockObject(owner);
-        slot.swap(held);
+        for (size_t i = 0; i < held.size(); ++i) {
+            REALLockObject(held[i]);
+            if (TreeRegistry* registry = TreeHandle::RegistryOf(held[i]))
+                registry->Add(links[i].get());
+        }
+        slot.owners.swap(held);
+        slot.links.swap(links);
+        links.clear();
         for (REALobject owner : held) REALUnlockObject(owner);
         return true;
     });
@@ -123,9 +145,39 @@ REALmethodDefinition Methods[] = {
 
 }  // namespace
 
+// The links go before the locks that keep their registries alive.
 VariableSetState::~VariableSetState() {
-    for (auto& variable : owners)
-        for (REALobject owner : variable.second) REALUnlockObject(owner);
+    for (auto& variable : owners) {
+        variable.second.links.clear();
+        for (REALobject owner : variable.second.owners) REALUnlockObject(owner);
+    }
+}
+
+// A removal in one of the variable's trees: the stored copy keeps only the
+// entries that stay. Runs inside the removing member; if memory runs out the
+// variable is emptied rather than left pointing at freed nodes.
+VariableLink::VariableLink(VariableSetState* s, std::string n) : state(s), name(std::move(n)) {
+    notify = [](TreeTracked* self, const Removal& removal) {
+        auto* link = static_cast<VariableLink*>(self);
+        pugi::xpath_variable* variable = link->state->variables.get(link->name.c_str());
+        if (!variable || variable->type() != pugi::xpath_type_node_set) return;
+        const pugi::xpath_node_set& entries = variable->get_node_set();
+        std::vector<pugi::xpath_node> kept;
+        try {
+            bool doomed = false;
+            for (const pugi::xpath_node& entry : entries)
+                doomed = doomed || EntryDoomed(removal, entry);
+            if (!doomed) return;
+            kept.reserve(entries.size());
+            for (const pugi::xpath_node& entry : entries)
+                if (!EntryDoomed(removal, entry)) kept.push_back(entry);
+            const pugi::xpath_node_set survivors(kept.data(), kept.data() + kept.size(),
+                                                 entries.type());
+            if (variable->set(survivors)) return;
+        } catch (...) {
+        }
+        variable->set(pugi::xpath_node_set());
+    };
 }
 
 pugi::xpath_variable_set* VariablesOf(REALobject variableSet) {
@@ -140,7 +192,7 @@ OwnerList VariableOwnersOf(REALobject variableSet) {
     const VariableSetState* state = DataOf(variableSet)->variableSet;
     if (!state) return result;
     for (const auto& variable : state->owners)
-        for (REALobject owner : variable.second)
+        for (REALobject owner : variable.second.owners)
             if (std::find(result.begin(), result.end(), owner) == result.end())
                 result.push_back(owner);
     return result;

@@ -322,6 +322,34 @@ TEST_F(Guide, CopyAcrossDocuments) {
     EXPECT_EQ(Get(Call(Element(doc), "Children"), "Count").asInt(), 4);
 }
 
+// guide: Remove inside For Each [1]
+TEST_F(Guide, RemoveInsideForEach) {
+    Value parent = Element(Parse("<r><a/><x/><b/><x/><x/><c/></r>"));
+    const std::vector<std::string> visited =
+        Each(Call(parent, "Children"), [&](const Value& child) {
+            const std::string name = GetString(child, "Name");
+            if (name == "x") {
+                EXPECT_TRUE(Call(parent, "RemoveChild", {child}).asBool());
+            }
+            return name;
+        });
+    EXPECT_EQ(visited, (std::vector<std::string>{"a", "x", "b", "x", "x", "c"}));
+    EXPECT_EQ(Raw(parent), "<r><a/><b/><c/></r>");
+}
+
+// guide: Remove inside For Each [2]
+TEST_F(Guide, StaleReferencesAfterARemoval) {
+    Value doc = Parse("<r><p id='1'><q/></p><p id='2'/></r>");
+    Value p = Call(Element(doc), "FirstChild");
+    Value q = Call(p, "FirstChild");
+    Value id = Call(p, "Attribute", {Str("id")});
+    Value ps = Call(doc, "SelectNodes", {Str("//p")});
+    EXPECT_TRUE(Call(Element(doc), "RemoveChild", {p}).asBool());
+    for (const Value& stale : {p, q, id}) EXPECT_TRUE(IsEmpty(stale));
+    EXPECT_EQ(GetString(p, "Name") + GetString(id, "AsString"), "");
+    EXPECT_EQ(Get(Call(ps, "XPathNodes"), "Count").asInt(), 1);
+}
+
 // guide: Query with a compiled XPath [1]
 TEST_F(Guide, CompiledQueryWithVariables) {
     Value doc = Catalog();
