@@ -30,7 +30,6 @@ struct Tracked {
     Tracked& operator=(const Tracked&) = delete;
     ~Tracked() { Unlink(); }
 
-    bool Linked() const { return next != nullptr; }
     void Unlink() {
         if (!next) return;
         prev->next = next;
