@@ -1,6 +1,6 @@
 // The life cycle every wrapper class shares. A wrapper's instance record
 // starts with its owner, the owning Document of the tree it points into,
-// locked once, and the heap handle it owns. The host zero-fills a new record,
+// locked once, and the handle it owns. The host zero-fills a new record,
 // so an object made by class name has neither and every member reads it as
 // empty. Making and destroying wrappers happens here and nowhere else.
 //
@@ -14,13 +14,15 @@
 #include <type_traits>
 
 #include "base/hostcalls.h"
+#include "base/slot_pool.h"
 
 // One entry of a Registry: intrusive and circular, so unlinking needs no
 // registry and costs O(1). `notify` is the entry's reaction to an event; it
 // may unlink its own entry (a handle that stops pointing anywhere) and
-// nothing else.
+// nothing else. Entries are the handles wrappers own, so they take their
+// storage from the slot pools.
 template <class Event>
-struct Tracked {
+struct Tracked : PoolAllocated {
     Tracked* prev = nullptr;
     Tracked* next = nullptr;
     void (*notify)(Tracked* self, const Event& event) = nullptr;
