@@ -3,17 +3,21 @@
 REALResolverProc gResolver = nullptr;
 double gXojoVersion = 0.0;
 
-namespace {
+namespace hostcall {
 
-// Binds `cache` to the entry named `name`. A null answer is stored too, so a
-// missing entry is asked for again on the next call.
-template <class Proc>
-Proc Bind(Proc& cache, const char* name) {
-    if (!cache && gResolver) cache = reinterpret_cast<Proc>(gResolver(name));
-    return cache;
+void* Resolve(const char* name) {
+    return gResolver ? gResolver(name) : nullptr;
 }
 
-}  // namespace
+REALBuildStringWithEncodingProc gBuildString = nullptr;
+REALUnlockStringProc gUnlockString = nullptr;
+REALLockObjectProc gLockObject = nullptr;
+REALUnlockObjectProc gUnlockObject = nullptr;
+PluginNewInstanceOfClassProc gNewInstanceOfClass = nullptr;
+
+}  // namespace hostcall
+
+using hostcall::Bind;
 
 bool REALGetStringData(REALstring str, uint32_t encoding, REALstringData* out) {
     static PluginGetStringDataProc pGetStringData = nullptr;
@@ -24,33 +28,6 @@ bool REALGetStringData(REALstring str, uint32_t encoding, REALstringData* out) {
 void REALDisposeStringData(REALstringData* data) {
     static PluginDisposeStringDataProc pDisposeStringData = nullptr;
     if (Bind(pDisposeStringData, "PluginDisposeStringData")) pDisposeStringData(data);
-}
-
-REALstring REALBuildStringWithEncoding(const char* bytes, int byteCount, uint32_t encoding) {
-    static REALBuildStringWithEncodingProc pBuildString = nullptr;
-    if (!Bind(pBuildString, "REALBuildStringWithEncoding")) return nullptr;
-    return pBuildString(bytes, byteCount, encoding);
-}
-
-void REALUnlockString(REALstring str) {
-    static REALUnlockStringProc pUnlockString = nullptr;
-    if (Bind(pUnlockString, "REALUnlockString")) pUnlockString(str);
-}
-
-void REALLockObject(REALobject obj) {
-    static REALLockObjectProc pLockObject = nullptr;
-    if (Bind(pLockObject, "REALLockObject")) pLockObject(obj);
-}
-
-void REALUnlockObject(REALobject obj) {
-    static REALUnlockObjectProc pUnlockObject = nullptr;
-    if (Bind(pUnlockObject, "REALUnlockObject")) pUnlockObject(obj);
-}
-
-REALobject REALnewInstanceOfClass(REALclassDefinition* definition) {
-    static PluginNewInstanceOfClassProc pNewInstanceOfClass = nullptr;
-    if (!Bind(pNewInstanceOfClass, "PluginNewInstanceOfClass")) return nullptr;
-    return pNewInstanceOfClass(definition);
 }
 
 REALobject REALnewInstanceWithClass(REALclassRef classRef) {

@@ -4,18 +4,55 @@
 // result listed for a missing entry.
 #pragma once
 
+#include "base/compiler.h"
 #include "hostabi.h"
 
 extern REALResolverProc gResolver;
 extern double gXojoVersion;
 
+namespace hostcall {
+
+// The resolver's answer for `name`; null without a resolver.
+TORVXML_COLD void* Resolve(const char* name);
+
+// Binds `cache` to the entry named `name`. A null answer is stored too, so a
+// missing entry is asked for again on the next call.
+template <class Proc>
+inline Proc Bind(Proc& cache, const char* name) {
+    if (!cache) cache = reinterpret_cast<Proc>(Resolve(name));
+    return cache;
+}
+
+// The entries every wrapper made or dropped and every String handed back
+// calls: their wrappers are inline, so a bound entry is one indirect call.
+extern REALBuildStringWithEncodingProc gBuildString;
+extern REALUnlockStringProc gUnlockString;
+extern REALLockObjectProc gLockObject;
+extern REALUnlockObjectProc gUnlockObject;
+extern PluginNewInstanceOfClassProc gNewInstanceOfClass;
+
+}  // namespace hostcall
+
 bool REALGetStringData(REALstring str, uint32_t encoding, REALstringData* out);
 void REALDisposeStringData(REALstringData* data);
-REALstring REALBuildStringWithEncoding(const char* bytes, int byteCount, uint32_t encoding);
-void REALUnlockString(REALstring str);
-void REALLockObject(REALobject obj);
-void REALUnlockObject(REALobject obj);
-REALobject REALnewInstanceOfClass(REALclassDefinition* definition);
+
+inline REALstring REALBuildStringWithEncoding(const char* bytes, int byteCount, uint32_t encoding) {
+    auto build = hostcall::Bind(hostcall::gBuildString, "REALBuildStringWithEncoding");
+    return build ? build(bytes, byteCount, encoding) : nullptr;
+}
+inline void REALUnlockString(REALstring str) {
+    if (auto unlock = hostcall::Bind(hostcall::gUnlockString, "REALUnlockString")) unlock(str);
+}
+inline void REALLockObject(REALobject obj) {
+    if (auto lock = hostcall::Bind(hostcall::gLockObject, "REALLockObject")) lock(obj);
+}
+inline void REALUnlockObject(REALobject obj) {
+    if (auto unlock = hostcall::Bind(hostcall::gUnlockObject, "REALUnlockObject")) unlock(obj);
+}
+inline REALobject REALnewInstanceOfClass(REALclassDefinition* definition) {
+    auto make = hostcall::Bind(hostcall::gNewInstanceOfClass, "PluginNewInstanceOfClass");
+    return make ? make(definition) : nullptr;
+}
 REALobject REALnewInstanceWithClass(REALclassRef classRef);
 REALclassRef REALGetClassRef(const char* className);
 void* REALLoadObjectMethod(REALobject obj, const char* prototype);

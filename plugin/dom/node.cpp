@@ -18,18 +18,22 @@ void Constructor(REALobject) {}
 
 // Also runs for every Document: Document registers no destructor of its own.
 // An owning Document frees its tree and holds no lock on itself.
+TORVXML_COLD void FreeTree(NodeData* data) {
+    delete static_cast<OwnedTree*>(data->handle);
+    data->handle = nullptr;
+}
+
 void Destructor(REALobject self) {
     NodeData* data = NodeWrapper::DataOf(self);
     if (!data->ownsDocument) return NodeWrapper::Destructor(self);
-    delete static_cast<OwnedTree*>(data->handle);
-    data->handle = nullptr;
+    FreeTree(data);
 }
 
 // ---- Results ------------------------------------------------------------
 
 // New wrappers always record the owner of the node whose member was called,
 // so a copy from another document keeps the document that now holds it alive.
-REALobject NodeResult(REALobject self, const xml_node& node) {
+REALobject NodeResult(REALobject self, xml_node node) {
     return CreateNode(OwnerOf(self), node);
 }
 
