@@ -21,7 +21,7 @@ extern REALclassDefinition NodeIteratorClass;
 extern REALclassDefinition NamedNodeIteratorClass;
 extern REALclassDefinition AttributeIteratorClass;
 
-// The heap handles of the wrappers. Each is linked, while it points into a
+// The handles of the wrappers (pooled: see base/slot_pool.h). Each is linked, while it points into a
 // tree, into the registry of the owning Document of that tree; a removal
 // that takes its node or attribute away clears it (it then reads as empty)
 // and unlinks it, so removals cost nothing for handles already cleared.
@@ -124,7 +124,7 @@ inline void AnnounceRemoval(REALobject owner, const Removal& removal) {
 
 // New wrappers: each locks the owner and returns an object carrying one lock
 // for the caller. Never nil unless the host cannot make objects at all.
-inline REALobject CreateNode(REALobject owner, const pugi::xml_node& node) {
+inline REALobject CreateNode(REALobject owner, pugi::xml_node node) {
     return NodeWrapper::Create(owner, std::make_unique<NodeHandle>(node));
 }
 inline REALobject CreateAttribute(REALobject owner, const pugi::xml_attribute& attribute,

@@ -20,8 +20,9 @@ struct EntryRange : IteratorRange<const pugi::xpath_node*> {
 
 REALobject WrapEntry(REALobject owner, const EntryRange& range) {
     const pugi::xpath_node& entry = *range.current;
-    return CreateXPathNode(range.value ? OwnerOfEntry(entry, owner, range.value->others) : owner,
-                           entry);
+    // Entries from other trees only come with node-set variables: rare.
+    const bool mixed = range.value && !range.value->others.empty();
+    return CreateXPathNode(mixed ? OwnerOfEntry(entry, owner, range.value->others) : owner, entry);
 }
 
 // The record also holds the set walked, locked: the range points into it.
