@@ -21,10 +21,11 @@ extern REALclassDefinition NodeIteratorClass;
 extern REALclassDefinition NamedNodeIteratorClass;
 extern REALclassDefinition AttributeIteratorClass;
 
-// The handles of the wrappers (pooled: see base/slot_pool.h). Each is linked, while it points into a
-// tree, into the registry of the owning Document of that tree; a removal
-// that takes its node or attribute away clears it (it then reads as empty)
-// and unlinks it, so removals cost nothing for handles already cleared.
+// The handles of the wrappers, in slot pools (base/slot_pool.h). Each is
+// linked, while it points into a tree, into the registry of the owning
+// Document of that tree; a removal that takes its node or attribute away
+// clears it (it then reads as empty) and unlinks it, so removals cost
+// nothing for handles already cleared.
 struct TreeHandle : TreeTracked {
     static TreeRegistry* RegistryOf(REALobject owner);
 };
