@@ -112,6 +112,15 @@ inline OwnedTree* OwnedTreeOf(REALobject owner) {
     return data->ownsDocument ? static_cast<OwnedTree*>(data->handle) : nullptr;
 }
 
+// Whether `owner` holds the tree whose document node is `root`: the tree it
+// owns now, or one it owned before it was constructed again (kept while
+// wrappers may still point into it).
+inline bool HoldsTree(REALobject owner, const pugi::xml_node& root) {
+    for (const OwnedTree* tree = OwnedTreeOf(owner); tree; tree = tree->replaced.get())
+        if (root == tree->document) return true;
+    return false;
+}
+
 inline TreeRegistry* TreeHandle::RegistryOf(REALobject owner) {
     OwnedTree* tree = OwnedTreeOf(owner);
     return tree ? &tree->registry : nullptr;

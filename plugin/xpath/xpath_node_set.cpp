@@ -10,11 +10,6 @@
 
 namespace {
 
-// The document node of the tree `owner` owns (the null node for nil).
-pugi::xml_node OwnerRoot(REALobject owner) {
-    return NodeOf(owner).root();
-}
-
 // The document node of the tree an entry lies in.
 pugi::xml_node EntryRoot(const pugi::xpath_node& entry) {
     return entry.attribute() ? entry.parent().root() : entry.node().root();
@@ -85,9 +80,9 @@ void NodeSetValue::ClearDoomed(const Removal& removal) {
 REALobject OwnerOfEntry(const pugi::xpath_node& entry, REALobject owner, const OwnerList& others) {
     if (others.empty()) return owner;
     const pugi::xml_node root = EntryRoot(entry);
-    if (root == OwnerRoot(owner)) return owner;
+    if (HoldsTree(owner, root)) return owner;
     for (REALobject other : others)
-        if (root == OwnerRoot(other)) return other;
+        if (HoldsTree(other, root)) return other;
     return owner;
 }
 
@@ -95,14 +90,11 @@ REALobject WrapNodeSet(REALobject owner, pugi::xpath_node_set&& result,
                        const OwnerList& candidates) {
     std::unique_ptr<NodeSetValue> value(new NodeSetValue(std::move(result)));
     if (!candidates.empty()) {
-        const pugi::xml_node ownRoot = OwnerRoot(owner);
-        std::vector<pugi::xml_node> roots;
-        for (REALobject candidate : candidates) roots.push_back(OwnerRoot(candidate));
         for (const pugi::xpath_node& entry : value->set) {
             const pugi::xml_node root = EntryRoot(entry);
-            if (root == ownRoot) continue;
+            if (HoldsTree(owner, root)) continue;
             for (size_t i = 0; i < candidates.size(); ++i) {
-                if (roots[i] != root) continue;
+                if (!HoldsTree(candidates[i], root)) continue;
                 OwnerList& others = value->others;
                 if (std::find(others.begin(), others.end(), candidates[i]) == others.end()) {
                     others.reserve(others.size() + 1);

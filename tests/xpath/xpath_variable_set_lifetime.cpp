@@ -114,6 +114,39 @@ TEST_F(VariableLifetime, ResultsWithEntriesOfAnotherDocumentKeepItAlive) {
     EXPECT_EQ(LiveDocuments(), 1);
 }
 
+// A Document constructed again still holds its first tree for the wrappers
+// into it; results that bring entries of that tree through a variable must
+// hold that Document, whichever node they were selected from.
+TEST_F(VariableLifetime, EntriesOfATreeItsDocumentReplacedKeepThatDocument) {
+    emu::Value old = Parse("<r><a x='1'>one</a><a x='2'>two</a></r>");
+    emu::Value vars = Variables();
+    Call(vars, "Set", {Str("v"), SelectNodes(old, "//a")});
+    Call(old, "Constructor");
+    emu::Value doc = Parse(kCatalog);
+    emu::Value context = Call(doc, "DocumentElement");
+    emu::Value single = SelectNode(context, "$v[2]", vars);
+    emu::Value selected = SelectNodes(context, "$v/@x", vars);
+    emu::Value q = Query("$v", vars);
+    emu::Value evaluated = Call(q, "EvaluateNode", {doc});
+    emu::Value evaluatedSet = Call(q, "EvaluateNodeSet", {doc});
+    // The variable lets go of that Document, and so does host code.
+    Call(vars, "Set", {Str("v"), SelectNodes(doc, "//book")});
+    q = {};
+    vars = {};
+    old = {};
+    EXPECT_EQ(LiveDocuments(), 2);
+    Churn();
+    EXPECT_EQ(GetString(Get(single, "Node"), "TextValue"), "two");
+    EXPECT_EQ(Entries(selected), (Strings{"@x=1", "@x=2"}));
+    EXPECT_EQ(GetString(Get(evaluated, "Node"), "TextValue"), "one");
+    EXPECT_EQ(Entries(evaluatedSet).size(), 2u);
+    single = {};
+    selected = {};
+    evaluated = {};
+    evaluatedSet = {};
+    EXPECT_EQ(LiveDocuments(), 1);
+}
+
 TEST_F(VariableLifetime, NodeSetVariableBuiltFromAnotherDocumentsResults) {
     emu::Value doc = Parse(kCatalog);
     emu::Value ids = Parse("<wanted><id>b3</id><id>b1</id></wanted>");
