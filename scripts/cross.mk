@@ -25,6 +25,22 @@ CXXFLAGS := -std=c++17 -O2 -DNDEBUG -fPIC -fvisibility=hidden -fvisibility-inlin
 
 objects = $(addprefix $(OUT)/$(1)/obj/,$(SOURCES:.cpp=.o))
 
+# Link-time optimisation: objects hold the compiler's intermediate code and
+# the link compiles them as one program, so pugixml's small out-of-line
+# accessors inline into the plug-in. zig links Linux itself and takes its
+# C++ runtime into the optimisation too; mingw-w64's g++ takes make's job
+# slots (-flto=auto, the link recipe is marked recursive). macOS has none:
+# ld64.lld-14 cannot read the intermediate code zig 0.11 writes.
+LTO_linux-x86_64 := -flto
+LTO_linux-arm64 := -flto
+LTO_windows-x86_64 := -flto
+LTO_LINK_windows-x86_64 := -flto=auto
+# arm64's 128-bit long double takes compiler_rt's soft-float routines. Calls
+# to them that only link-time code generation makes would pull compiler_rt in
+# after the version script has been applied, and lld would export all of it:
+# asking for one of its symbols up front brings it in before, as without LTO.
+LTO_LINK_linux-arm64 := -Wl,-u,__extenddftf2
+
 LINUX := linux-x86_64 linux-arm64
 MACOS := macos-x86_64 macos-arm64
 ALL := $(LINUX) $(MACOS) macos-universal windows-x86_64
@@ -43,26 +59,26 @@ MACOS_MIN := 11.0
 
 # ------------------------------------------------------------------ compile
 # A stamp per platform holding its compiler and flags: objects are rebuilt
-# when these change, not only when their sources do.
+# and relinked when these change, not only when their sources do.
 .PHONY: FORCE
 .PRECIOUS: $(OUT)/%/flags
 $(OUT)/%/flags: FORCE
 	@mkdir -p $(@D)
-	@echo '$(COMPILER_$*) $(CXXFLAGS)' | cmp -s - $@ || echo '$(COMPILER_$*) $(CXXFLAGS)' >$@
+	@echo '$(COMPILER_$*) $(CXXFLAGS) $(LTO_$*) $(LTO_LINK_$*)' | cmp -s - $@ || echo '$(COMPILER_$*) $(CXXFLAGS) $(LTO_$*) $(LTO_LINK_$*)' >$@
 $(foreach t,$(LINUX) $(MACOS),$(eval COMPILER_$(t) := $(ZIG) c++ -target $(zig_target_$(t))))
 COMPILER_windows-x86_64 := $(MINGW_CXX)
 
 define zig_objects
 $(OUT)/$(1)/obj/%.o: %.cpp $(ZIG) $(OUT)/$(1)/flags
 	@mkdir -p $$(@D)
-	$$(ZIG) c++ -target $$(zig_target_$(1)) $$(CXXFLAGS) -c $$< -o $$@
+	$$(ZIG) c++ -target $$(zig_target_$(1)) $$(CXXFLAGS) $$(LTO_$(1)) -c $$< -o $$@
 -include $$(patsubst %.o,%.d,$$(call objects,$(1)))
 endef
 $(foreach t,$(LINUX) $(MACOS),$(eval $(call zig_objects,$(t))))
 
 $(OUT)/windows-x86_64/obj/%.o: %.cpp $(OUT)/windows-x86_64/flags
 	@mkdir -p $(@D)
-	$(MINGW_CXX) $(CXXFLAGS) -c $< -o $@
+	$(MINGW_CXX) $(CXXFLAGS) $(LTO_windows-x86_64) -c $< -o $@
 -include $(patsubst %.o,%.d,$(call objects,windows-x86_64))
 
 # ------------------------------------------------------------------ link
@@ -72,8 +88,8 @@ $(OUT)/windows-x86_64/obj/%.o: %.cpp $(OUT)/windows-x86_64/flags
 # into unmapped code: the library is marked never to be unmapped.
 define linux_link
 $(1): $(OUT)/$(1)/TorvXml.so
-$(OUT)/$(1)/TorvXml.so: $(call objects,$(1)) $(ROOT)/plugin/exports.map $(ROOT)/scripts/cross.mk
-	$$(ZIG) c++ -target $$(zig_target_$(1)) -shared -s -o $$@ $(call objects,$(1)) \
+$(OUT)/$(1)/TorvXml.so: $(call objects,$(1)) $(OUT)/$(1)/flags $(ROOT)/plugin/exports.map $(ROOT)/scripts/cross.mk
+	$$(ZIG) c++ -target $$(zig_target_$(1)) $$(LTO_$(1)) $$(LTO_LINK_$(1)) -shared -s -o $$@ $(call objects,$(1)) \
 	    -Wl,--version-script=$(ROOT)/plugin/exports.map -Wl,--no-undefined -Wl,-z,nodelete
 endef
 $(foreach t,$(LINUX),$(eval $(call linux_link,$(t))))
@@ -101,8 +117,9 @@ $(OUT)/macos-universal/TorvXml.dylib: $(OUT)/macos-x86_64/TorvXml.dylib $(OUT)/m
 
 # Windows: everything static, so the DLL needs only system DLLs.
 windows-x86_64: $(OUT)/windows-x86_64/TorvXml.dll
-$(OUT)/windows-x86_64/TorvXml.dll: $(call objects,windows-x86_64) $(ROOT)/scripts/cross.mk
-	$(MINGW_CXX) -shared -static -static-libgcc -static-libstdc++ -s -Wl,--no-insert-timestamp \
+$(OUT)/windows-x86_64/TorvXml.dll: $(call objects,windows-x86_64) $(OUT)/windows-x86_64/flags $(ROOT)/scripts/cross.mk
+	+$(MINGW_CXX) -O2 $(LTO_LINK_windows-x86_64) $(WARNINGS) -shared -static -static-libgcc -static-libstdc++ -s \
+	    -Wl,--no-insert-timestamp \
 	    -o $@ $(call objects,windows-x86_64)
 
 # ------------------------------------------------------------------ loaders
