@@ -128,12 +128,12 @@ struct Wrapper {
         if (!obj) return nullptr;
         Record* data = DataOf(obj);
         data->owner = owner;
-        REALLockObject(owner);
         if constexpr (wrapper_detail::IsTracked<Handle>::value) {
             if (handle->Trackable())
                 if (auto* registry = Handle::RegistryOf(owner)) registry->Add(handle.get());
         }
         data->handle = handle.release();
+        REALLockObject(owner);
         return obj;
     }
 
@@ -141,9 +141,11 @@ struct Wrapper {
     // owner (the owner's registry is still alive: the lock held it).
     static void Destructor(REALobject self) {
         Record* data = DataOf(self);
-        delete data->handle;
+        Handle* handle = data->handle;
+        REALobject owner = data->owner;
         data->handle = nullptr;
-        REALUnlockObject(data->owner);
         data->owner = nullptr;
+        delete handle;
+        REALUnlockObject(owner);  // last: the owner may go with it
     }
 };
