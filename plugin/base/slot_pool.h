@@ -19,6 +19,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#if defined(_WIN32)
+#include <malloc.h>  // _aligned_malloc
+#endif
 
 #include "base/compiler.h"
 
@@ -136,29 +139,16 @@ private:
     void PushFront(Chunk* c) {
         c->prev = nullptr;
         c->next = open_;
-        if (open_)
-            open_->prev = c;
-        else
-            last_ = c;
+        if (open_) open_->prev = c;
         open_ = c;
-    }
-    void PushBack(Chunk* c) {
-        c->next = nullptr;
-        c->prev = last_;
-        if (last_)
-            last_->next = c;
-        else
-            open_ = c;
-        last_ = c;
     }
     void Unlink(Chunk* c) {
         (c->prev ? c->prev->next : open_) = c->next;
-        (c->next ? c->next->prev : last_) = c->prev;
+        if (c->next) c->next->prev = c->prev;
         c->prev = c->next = nullptr;
     }
 
     Chunk* open_ = nullptr;  // chunks with a free slot
-    Chunk* last_ = nullptr;
     std::size_t chunks_ = 0;
     bool closing_ = false;
 };
