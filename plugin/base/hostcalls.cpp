@@ -60,12 +60,24 @@ REALobject REALCallFunctionWithExceptionHandler(PluginExceptionCallback callback
     return pCallWithHandler(callback, userData);
 }
 
-bool REALGetPropValueString(REALobject obj, const char* name, REALstring* out) {
-    static REALGetPropValueStringProc pGetString = nullptr;
-    if (!Bind(pGetString, "REALGetPropValueString")) return false;
-    return pGetString(obj, name, out) != 0;
+namespace {
+
+// Reads property `name` of `obj` through the entry `entry`, bound in `cache`;
+// false when the entry or the property is missing.
+template <class Proc, class Value>
+bool GetPropValue(Proc& cache, const char* entry, REALobject obj, const char* name, Value* out) {
+    if (!Bind(cache, entry)) return false;
+    return cache(obj, name, out) != 0;
 }
 
+}  // namespace
+
+bool REALGetPropValueString(REALobject obj, const char* name, REALstring* out) {
+    static REALGetPropValueStringProc pGetString = nullptr;
+    return GetPropValue(pGetString, "REALGetPropValueString", obj, name, out);
+}
+
+// The host answers a Boolean in its own width.
 bool REALGetPropValueBoolean(REALobject obj, const char* name, bool* out) {
     static REALGetPropValueBoolProc pGetBool = nullptr;
     if (!Bind(pGetBool, "REALGetPropValueBool")) return false;
@@ -77,14 +89,12 @@ bool REALGetPropValueBoolean(REALobject obj, const char* name, bool* out) {
 
 bool REALGetPropValueInteger(REALobject obj, const char* name, RBInteger* out) {
     static REALGetPropValueIntegerProc pGetInteger = nullptr;
-    if (!Bind(pGetInteger, "REALGetPropValueInteger")) return false;
-    return pGetInteger(obj, name, out) != 0;
+    return GetPropValue(pGetInteger, "REALGetPropValueInteger", obj, name, out);
 }
 
 bool REALGetPropValueObject(REALobject obj, const char* name, REALobject* out) {
     static REALGetPropValueObjectProc pGetObject = nullptr;
-    if (!Bind(pGetObject, "REALGetPropValueObject")) return false;
-    return pGetObject(obj, name, out) != 0;
+    return GetPropValue(pGetObject, "REALGetPropValueObject", obj, name, out);
 }
 
 double REALGetRBVersion() {

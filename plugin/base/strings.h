@@ -49,42 +49,30 @@ inline REALstring ResultString(const char* text, RaiseAs raiseAs = RaiseAs::Xml)
     return ResultString(text ? text : "", text ? std::strlen(text) : 0, raiseAs);
 }
 
-// A host String reference released when this goes out of scope.
-class StringRef {
+// A host reference (a String or an object) released when this goes out of
+// scope.
+template <class Ref, void (*Unlock)(Ref)>
+class HostRef {
 public:
-    StringRef() = default;
-    explicit StringRef(REALstring str) : str_(str) {}
-    ~StringRef() {
-        if (str_) REALUnlockString(str_);
+    HostRef() = default;
+    explicit HostRef(Ref ref) : ref_(ref) {}
+    ~HostRef() {
+        if (ref_) Unlock(ref_);
     }
-    StringRef(const StringRef&) = delete;
-    StringRef& operator=(const StringRef&) = delete;
-    REALstring* out() { return &str_; }
-    REALstring get() const { return str_; }
-
-private:
-    REALstring str_ = nullptr;
-};
-
-// A host object reference released when this goes out of scope.
-class ObjectRef {
-public:
-    ObjectRef() = default;
-    explicit ObjectRef(REALobject obj) : obj_(obj) {}
-    ~ObjectRef() {
-        if (obj_) REALUnlockObject(obj_);
-    }
-    ObjectRef(const ObjectRef&) = delete;
-    ObjectRef& operator=(const ObjectRef&) = delete;
-    REALobject* out() { return &obj_; }
-    REALobject get() const { return obj_; }
+    HostRef(const HostRef&) = delete;
+    HostRef& operator=(const HostRef&) = delete;
+    Ref* out() { return &ref_; }
+    Ref get() const { return ref_; }
     // Hands the reference to the caller (a member's result).
-    REALobject release() {
-        REALobject obj = obj_;
-        obj_ = nullptr;
-        return obj;
+    Ref release() {
+        Ref ref = ref_;
+        ref_ = nullptr;
+        return ref;
     }
 
 private:
-    REALobject obj_ = nullptr;
+    Ref ref_ = nullptr;
 };
+
+using StringRef = HostRef<REALstring, REALUnlockString>;
+using ObjectRef = HostRef<REALobject, REALUnlockObject>;
