@@ -164,13 +164,15 @@ VariableLink::VariableLink(VariableSetState* s, std::string n) : state(s), name(
         const pugi::xpath_node_set& entries = variable->get_node_set();
         std::vector<pugi::xpath_node> kept;
         try {
-            bool doomed = false;
-            for (const pugi::xpath_node& entry : entries)
-                doomed = doomed || EntryDoomed(removal, entry);
-            if (!doomed) return;
+            auto doomed = [&](const pugi::xpath_node& entry) {
+                return EntryDoomed(removal, entry);
+            };
+            const pugi::xpath_node* first = std::find_if(entries.begin(), entries.end(), doomed);
+            if (first == entries.end()) return;
             kept.reserve(entries.size());
-            for (const pugi::xpath_node& entry : entries)
-                if (!EntryDoomed(removal, entry)) kept.push_back(entry);
+            kept.assign(entries.begin(), first);
+            for (const pugi::xpath_node* entry = first + 1; entry != entries.end(); ++entry)
+                if (!doomed(*entry)) kept.push_back(*entry);
             const pugi::xpath_node_set survivors(kept.data(), kept.data() + kept.size(),
                                                  entries.type());
             if (variable->set(survivors)) return;
